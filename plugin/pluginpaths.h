@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace OrvexSensorPlugin {
+namespace Core {
+
+// The files beside the host program: its folder + "/IoLinkZT4Kfamily" + extension
+// (".xml" for the catalogue and description, ".ini" for the window layout).
+QString pluginFilePath(const QString &extension);
+
+// Tests point the plug-in at a folder of their own; an empty folder restores
+// the host program's folder.
+void setPluginFileDirectory(const QString &directory);
+
+// Every blocking wait of the GUI thread between master requests goes through
+// here. Tests may install a shorter sleep; null restores the real one.
+void blockingSleep(int milliseconds);
+void setSleepFunction(std::function<void(int)> sleep);
+
+} // namespace Core
+} // namespace OrvexSensorPlugin
