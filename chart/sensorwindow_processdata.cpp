@@ -1,0 +1,15 @@
+#include "window/sensorwindow.h"
+
+#include "window/sensorwindowstate.h"
+
+#include <QEvent>
+
+// Not built yet: each body below is filled in by its subsystem.
+
+namespace OrvexSensorPlugin {
+namespace Core {
+
+void SensorWindow::createProcessDataDock() {}
+
+} // namespace Core
+} // namespace OrvexSensorPlugin

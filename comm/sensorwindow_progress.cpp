@@ -1,0 +1,18 @@
+#include "window/sensorwindow.h"
+
+#include "window/sensorwindowstate.h"
+
+#include <QEvent>
+
+// Not built yet: each body below is filled in by its subsystem.
+
+namespace OrvexSensorPlugin {
+namespace Core {
+
+void SensorWindow::showTransferProgress(bool) {}
+void SensorWindow::vUpdateProgressBar() {}
+void SensorWindow::factoryReset() {}
+void SensorWindow::signalWriteModeIcon(bool) {}
+
+} // namespace Core
+} // namespace OrvexSensorPlugin

@@ -1,0 +1,185 @@
+#include "sensorinterface.h"
+
+#include "window/sensorwindow.h"
+#include "window/sensorwindowstate.h"
+#include "window/sensorwindowui.h"
+
+#include "extensionsystem/communicationinterface.h"
+#include "utils/charts/genericchart.h"
+
+#include <QAction>
+#include <QDebug>
+#include <QDockWidget>
+#include <QMdiSubWindow>
+
+namespace OrvexSensorPlugin {
+namespace Core {
+
+SensorInterface::SensorInterface(const ExtensionSystem::SensorBasic &sensor,
+                                 QMdiSubWindow *subWindow)
+{
+    window = new SensorWindow(sensor); // owned: deleted in the destructor
+    subWindow->setWidget(window);
+    window->resize(800, 500);
+    window->show();
+
+    connect(window, &SensorWindow::vSendData, this, &SensorInterface::vSendDataBytes);
+    connect(window, &SensorWindow::vComPortSelected, this, &SensorInterface::vComPortChanged);
+    connect(window, &SensorWindow::vAboutToClose, this, &SensorInterface::vAboutToClose);
+    portRegistered = false;
+}
+
+SensorInterface::~SensorInterface()
+{
+    vUnregisterPlugin(this);
+    // The sub-window may still hold the window; deleting it removes it from there.
+    delete window;
+    window = nullptr;
+}
+
+QString SensorInterface::pluginIdentifier()
+{
+    return QStringLiteral("OrvexSensorPlugin");
+}
+
+QString SensorInterface::pluginGroup()
+{
+    return QStringLiteral("OrvexSensors");
+}
+
+QList<QObject *> SensorInterface::pluginItems()
+{
+    return {};
+}
+
+void SensorInterface::vUpdate(const QVariant &value)
+{
+    if (window)
+        window->vSensorUpdate(value);
+}
+
+void SensorInterface::vComPortListChanged()
+{
+}
+
+void SensorInterface::releaseConnection()
+{
+    vUnregisterConnection(this);
+    // The host has released the channel: neither we nor the window may use it again.
+    communication = nullptr;
+    if (window)
+        window->setCommunication(nullptr);
+}
+
+void SensorInterface::vComPortChanged(const QString &port)
+{
+    if (!port.isEmpty()) {
+        if (port == portSettings.portName)
+            return;
+        if (portRegistered)
+            releaseConnection();
+        portRegistered = false;
+        portSettings.vInit();
+        portSettings.portName = port;
+        if (window) {
+            portSettings.characterDelay = window->catalogueRecord().getCharacterDelay();
+            portSettings.lineDelay = window->catalogueRecord().getLineDelay();
+        }
+        portSettings.interFrameDelay = 0;
+        communication = nullptr;
+        vRegisterConnection(portSettings, &communication, this);
+        if (communication) {
+            portRegistered = true;
+            if (window)
+                window->setCommunication(communication);
+        } else if (window) {
+            // A failed registration leaves no channel the window could still use.
+            window->setCommunication(nullptr);
+        }
+        return;
+    }
+    if (portRegistered) {
+        releaseConnection();
+        portSettings.vInit();
+        portRegistered = false;
+    }
+}
+
+void SensorInterface::vSendDataBytes(const QString &text)
+{
+    if (!communication)
+        return;
+    const QByteArray bytes = text.toLatin1();
+    const int end = bytes.indexOf('\0');
+    communication->vSendString(std::string(bytes.constData(), end < 0 ? bytes.size() : end));
+}
+
+void SensorInterface::vReceivedData(const QString &)
+{
+}
+
+void SensorInterface::vAvailablePortsUpdated(const QStringList &ports)
+{
+    if (!window)
+        return;
+    disconnect(window, &SensorWindow::vComPortSelected, this, &SensorInterface::vComPortChanged);
+    QStringList copy = ports;
+    if (portRegistered) {
+        qDebug() << portSettings.portName;
+        copy.append(portSettings.portName);
+    }
+    window->updateComPortList(copy);
+    connect(window, &SensorWindow::vComPortSelected, this, &SensorInterface::vComPortChanged);
+}
+
+void SensorInterface::vActionOpen(const QString &fileName)
+{
+    if (window)
+        window->bOpenSettings(fileName);
+}
+
+void SensorInterface::vActionExit(const QString &)
+{
+    if (window)
+        window->close();
+}
+
+void SensorInterface::setWindowActive(bool active)
+{
+    if (window && active && window->form()->actionEnable_live_data->isChecked()
+        && window->windowState()->chart) {
+        window->windowState()->chart->jumpToPlottingArea();
+    }
+}
+
+void SensorInterface::vAboutToClose()
+{
+    vUnregisterConnection(this);
+    // The released channel must not be used by anyone any more.
+    communication = nullptr;
+    if (window)
+        window->setCommunication(nullptr);
+}
+
+void SensorInterface::vAutoConnect(const QString &port)
+{
+    if (window)
+        window->vAutoConnect(port);
+}
+
+void SensorInterface::setSensorName(const QString &name)
+{
+    sensorName = name;
+}
+
+QString SensorInterface::getSensorName()
+{
+    return sensorName;
+}
+
+void SensorInterface::receivedData(std::string)
+{
+}
+
+} // namespace Core
+} // namespace OrvexSensorPlugin
