@@ -2,6 +2,7 @@
 
 #include "extensionsystem_global.h"
 
+#include <QList>
 #include <QString>
 
 namespace ExtensionSystem {
