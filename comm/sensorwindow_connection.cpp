@@ -1,20 +1,253 @@
 #include "window/sensorwindow.h"
 
+#include "comm/connectionswitchdialog.h"
 #include "window/sensorwindowstate.h"
+#include "window/sensorwindowui.h"
 
-#include <QEvent>
+#include "plugin/pluginpaths.h"
 
-// Not built yet: each body below is filled in by its subsystem.
+#include "utils/charts/genericchart.h"
+#include "utils/connectionstatus.h"
+#include "utils/thresholdwindowwidget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QPointer>
+#include <QToolBar>
 
 namespace OrvexSensorPlugin {
 namespace Core {
 
-void SensorWindow::updateComPortList(const QStringList &) {}
-void SensorWindow::actionConnectSensor(int) {}
-bool SensorWindow::bConnectToSensor() { return false; }
-void SensorWindow::vDisconnect() {}
-void SensorWindow::slotContinousDataTimeout() {}
-void SensorWindow::vAutoConnect(const QString &) {}
+namespace {
+
+const char *const mismatchText =
+    "The connected sensor does not match currently selected sensor, please try again with the "
+    "proper sensor";
+
+} // namespace
+
+void SensorWindow::updateComPortList(const QStringList &ports)
+{
+    QComboBox *combo = state->portCombo;
+    const QString current = combo->currentText();
+    combo->clear();
+    combo->insertItem(0, tr("Offline"), QVariant());
+    combo->insertSeparator(1);
+    combo->insertItems(2, ports);
+    combo->setCurrentIndex(combo->findText(current, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void SensorWindow::actionConnectSensor(int index)
+{
+    QPointer<SensorWindow> alive(this);
+    if (index <= 0) {
+        state->continuousDataTimer.stop();
+        showTransferProgress(false);
+        ui->sensorOperationsToolbar->setEnabled(false);
+        connected = false;
+        state->previousPortIndex = 0;
+        vDisconnect();
+    } else {
+        int direction = ConnectionSwitchDialog::Cancelled;
+        {
+            ConnectionSwitchDialog dialog(this);
+            dialog.exec();
+            if (!alive)
+                return;
+            direction = dialog.result();
+        }
+        if (direction == ConnectionSwitchDialog::Cancelled) {
+            state->portCombo->setCurrentIndex(state->previousPortIndex);
+            return;
+        }
+        if (direction == ConnectionSwitchDialog::SensorToPc) {
+            vDisconnect();
+            emit vComPortSelected(state->portCombo->currentText());
+            state->progressMaximum = 350;
+            state->showProgress = true;
+            showTransferProgress(true);
+            if (bConnectToSensor()) {
+                if (!alive)
+                    return;
+                updateWindowTitle();
+                connected = true;
+                state->initialSyncPending = true;
+                readAllParameters();
+                if (!alive)
+                    return;
+                ui->sensorOperationsToolbar->setEnabled(connected);
+                state->previousPortIndex = state->portCombo->currentIndex();
+                if (state->thresholdWindow)
+                    state->thresholdWindow->setReadOnly(false);
+                state->continuousDataTimer.start();
+                state->liveDataEnabled = true;
+                ui->actionEnable_live_data->setChecked(true);
+            } else {
+                if (!alive)
+                    return;
+                showTransferProgress(false);
+                state->previousPortIndex = 0;
+                state->portCombo->setCurrentIndex(0);
+                vDisconnect();
+            }
+        } else if (direction == ConnectionSwitchDialog::PcToSensor) {
+            const auto answer = QMessageBox::information(
+                this, tr("Kalvio"), tr("Sensor settings will be overwritten with the ones from PC"),
+                QMessageBox::Ok | QMessageBox::Cancel);
+            if (!alive)
+                return;
+            if (answer != QMessageBox::Ok) {
+                state->portCombo->setCurrentIndex(0);
+                state->previousPortIndex = 0;
+                return;
+            }
+            vDisconnect();
+            emit vComPortSelected(state->portCombo->currentText());
+            if (bConnectToSensor()) {
+                if (!alive)
+                    return;
+                updateWindowTitle();
+                connected = true;
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+                buttonValueFlag = true;
+                blockingSleep(250);
+                QApplication::restoreOverrideCursor();
+                ui->actionWriting->setChecked(false);
+                state->progressMaximum = 430;
+                state->showProgress = true;
+                showTransferProgress(true);
+                vWriteAllSettings(false);
+                if (!alive)
+                    return;
+                state->readStringsEnabled = true;
+                state->convertAfterRead = true;
+                readAllParameters();
+                if (!alive)
+                    return;
+                state->readStringsEnabled = false;
+                ui->sensorOperationsToolbar->setEnabled(connected);
+                state->previousPortIndex = state->portCombo->currentIndex();
+                if (state->thresholdWindow)
+                    state->thresholdWindow->setReadOnly(false);
+                state->continuousDataTimer.start();
+                state->liveDataEnabled = true;
+                ui->actionEnable_live_data->setChecked(true);
+                if (state->communication)
+                    state->chartPollTimer.start();
+            } else {
+                if (!alive)
+                    return;
+                showTransferProgress(false);
+                state->portCombo->setCurrentIndex(0);
+                state->previousPortIndex = 0;
+                vDisconnect();
+            }
+        } else {
+            return;
+        }
+    }
+    ui->sensorOperationsToolbar->setEnabled(connected);
+    state->connectionStatus->setConnected(connected);
+}
+
+bool SensorWindow::bConnectToSensor()
+{
+    if (!state->communication)
+        return false;
+    QPointer<SensorWindow> alive(this);
+
+    DataFrame frame;
+    ExtensionSystem::CommunicationInterface::FrameQuery probe;
+    probe.request = std::string("\x03\x51\x12\x01", 4);
+    probe.answerPattern = ".*";
+    probe.timeoutMs = 1000.0;
+    frame.queries.push_back(probe);
+
+    ExtensionSystem::PortSettings settings = state->communication->currentPortSettings();
+    bool answered = false;
+    for (int attempt = 0; attempt < 5 && !answered; ++attempt) {
+        if (!state->communication)
+            return false;
+        settings.vSetBaudrateDefault(2);
+        state->communication->vApplyPortSettings(settings);
+        frame.queries.front().answer.clear();
+        frame.queries.front().answered = 0;
+        sendDataFrame(&frame, state->showProgress);
+        if (!alive)
+            return false;
+        answered = frame.queries.front().answered != 0;
+    }
+
+    const auto refuse = [this, &alive] {
+        showTransferProgress(false);
+        QMessageBox::warning(this, tr("Connecting to sensor..."), tr(mismatchText),
+                             QMessageBox::Ok);
+        if (alive)
+            connected = false;
+        return false;
+    };
+    if (!answered)
+        return refuse();
+
+    state->expectedSensorId = QString::fromStdString(sensor.id());
+    bool identified = false;
+    for (int attempt = 0; attempt < 10 && !identified; ++attempt) {
+        identified = identifySensor();
+        if (!alive)
+            return false;
+    }
+    if (!identified)
+        return refuse();
+
+    applySensorVariantLimits();
+    state->convertAfterRead = true;
+    ui->actionOpen_Settings->setEnabled(false);
+    return true;
+}
+
+void SensorWindow::vDisconnect()
+{
+    state->readStringsEnabled = true;
+    ui->sensorOperationsToolbar->setEnabled(false);
+    ui->actionOpen_Settings->setEnabled(true);
+    connected = false;
+    state->connectionStatus->setConnected(false);
+    state->liveDataEnabled = false;
+    ui->actionEnable_live_data->setChecked(false);
+    emit vComPortSelected(QString());
+    updateWindowTitle();
+    if (state->chart)
+        state->chart->updateChart(false);
+    // One last poll runs while a channel is still set; it is not repeated.
+    if (state->communication)
+        state->chartPollTimer.start();
+    state->liveDataEnabled = ui->actionEnable_live_data->isChecked();
+    state->continuousDataTimer.stop();
+}
+
+void SensorWindow::slotContinousDataTimeout()
+{
+    QPointer<SensorWindow> alive(this);
+    for (int attempt = 0; attempt < 11; ++attempt) {
+        if (identifySensor())
+            return;
+        if (!alive)
+            return;
+    }
+    state->continuousDataTimer.stop();
+    if (state->portCombo->currentIndex() == 0)
+        return;
+    state->portCombo->setCurrentIndex(0);
+    state->previousPortIndex = 0;
+    vDisconnect();
+    ui->sensorOperationsToolbar->setEnabled(connected);
+    ui->outuptsComboToolBar->setEnabled(connected);
+    QMessageBox::warning(this, tr("Connecting to sensor"),
+                         tr("The sensor did not respond, please make sure it is properly connected."),
+                         QMessageBox::Ok);
+}
 
 } // namespace Core
 } // namespace OrvexSensorPlugin

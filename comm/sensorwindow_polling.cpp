@@ -1,18 +1,121 @@
 #include "window/sensorwindow.h"
 
 #include "window/sensorwindowstate.h"
+#include "window/sensorwindowui.h"
 
-#include <QEvent>
-
-// Not built yet: each body below is filled in by its subsystem.
+#include <QAction>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QMutexLocker>
+#include <QToolBar>
 
 namespace OrvexSensorPlugin {
 namespace Core {
 
-void SensorWindow::queryStatusData(unsigned int) {}
-void SensorWindow::queryChartData() {}
-void SensorWindow::enableStatusChecking(bool) {}
-void SensorWindow::actionEnableLiveData() {}
+void SensorWindow::queryStatusData(unsigned int number)
+{
+    // The answer handler runs nested event loops (a message box, the connection
+    // check), in which the poll timer or another emitFinished can call this slot
+    // again. Such a call must neither wait for the lock held further up nor touch
+    // the frame being handled: a new poll is started once the handler returned,
+    // answers of other frames are not ours anyway.
+    if (state->pollHandlerRunning) {
+        if (number == 0 && !state->deferredPollCalls.contains(0u))
+            state->deferredPollCalls.append(0u);
+        return;
+    }
+
+    bool startDeferred = false;
+    {
+        QMutexLocker lock(&state->frameMutex);
+        ExtensionSystem::CommunicationInterface *channel = state->communication;
+        if (!channel)
+            return;
+
+        if (number == 0) {
+            auto *frame = new DataFrame; // owned through pendingFrames
+            ExtensionSystem::CommunicationInterface::FrameQuery poll;
+            poll.request = std::string("\x02\x70\x22", 3);
+            poll.answerPattern = ".*";
+            poll.timeoutMs = 2000.0;
+            frame->queries.push_back(poll);
+            connect(channel, &ExtensionSystem::CommunicationInterface::emitFinished, this,
+                    QOverload<unsigned int>::of(&SensorWindow::queryStatusData),
+                    Qt::UniqueConnection);
+            state->pendingFrameNumber = channel->uSendDataFrame(frame);
+            state->pendingFrames.insert(state->pendingFrameNumber, frame);
+            return;
+        }
+        if (number != state->pendingFrameNumber)
+            return;
+
+        disconnect(channel, &ExtensionSystem::CommunicationInterface::emitFinished, this,
+                   QOverload<unsigned int>::of(&SensorWindow::queryStatusData));
+        DataFrame *frame = state->pendingFrames.value(number);
+        const bool answered = frame && !frame->queries.empty() && frame->queries.front().answered;
+        bool finish = true;
+
+        if (answered) {
+            if (!ui->chartToolbar->isEnabled())
+                ui->chartToolbar->setEnabled(true);
+            const std::string &answer = frame->queries.front().answer;
+            if (answer.size() > 7) {
+                const QByteArray bytes(answer.data(), int(answer.size()));
+                processDataReceived(QString::fromLatin1(bytes.toHex()));
+            }
+        } else if (state->statusRetries > 0) {
+            --state->statusRetries;
+        } else {
+            state->pollHandlerRunning = true;
+            state->statusRetries = 2;
+            state->continuousDataTimer.stop();
+            state->portCombo->setCurrentIndex(0);
+            state->previousPortIndex = 0;
+            vDisconnect();
+            ui->sensorOperationsToolbar->setEnabled(connected);
+            QMessageBox::warning(
+                this, tr("Connecting to sensor"),
+                tr("The sensor did not respond, please make sure it is properly connected."),
+                QMessageBox::Ok);
+            if (!bCheckConnection()) {
+                --state->statusRetries;
+                finish = false;
+            }
+            state->pollHandlerRunning = false;
+        }
+
+        // The frame is done with either way; only a successful connection check
+        // lets a new poll follow.
+        state->pendingFrames.remove(number);
+        delete frame;
+        state->pendingFrameNumber = 0;
+        if (finish && connected && state->communication)
+            state->chartPollTimer.start();
+
+        startDeferred = state->deferredPollCalls.removeAll(0u) > 0;
+    }
+    if (startDeferred && state->communication)
+        queryStatusData(0);
+}
+
+void SensorWindow::queryChartData()
+{
+    queryStatusData(0);
+}
+
+void SensorWindow::enableStatusChecking(bool on)
+{
+    state->liveDataEnabled = on;
+    if (state->communication)
+        state->chartPollTimer.start();
+}
+
+void SensorWindow::actionEnableLiveData()
+{
+    state->liveDataEnabled = ui->actionEnable_live_data->isChecked();
+    if (state->communication)
+        state->chartPollTimer.start();
+}
 
 } // namespace Core
 } // namespace OrvexSensorPlugin

@@ -1,0 +1,88 @@
+#include "connectionswitchdialog.h"
+
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QIcon>
+#include <QPushButton>
+
+namespace OrvexSensorPlugin {
+namespace Core {
+
+namespace {
+QPushButton *makeButton(QWidget *parent, const char *objectName, const char *icon)
+{
+    auto *button = new QPushButton(parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setIcon(QIcon(QString::fromLatin1(icon)));
+    return button;
+}
+} // namespace
+
+ConnectionSwitchDialog::ConnectionSwitchDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("connectionSwitchingDialog"));
+    resize(225, 120);
+    setMinimumSize(101, 0);
+    setMaximumSize(300, 200);
+    setStyleSheet(QStringLiteral(
+        "QWidget#connectionSwitchingDialog {\n"
+        "    border: 1px solid gray;\n"
+        "    background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1,\n"
+        "        stop: 0 #E1E1E1, stop: 0.4 #DDDDDD, stop: 0.5 #D8D8D8, stop: 1.0 #D3D3D3);\n"
+        "}"));
+
+    m_layout = new QGridLayout(this);
+    m_layout->setObjectName(QStringLiteral("gridLayout"));
+    m_pcToSensor = makeButton(this, "pcToSensor", ":/newPrefix/icons/connect_sensor_pc.svg");
+    m_sensorToPc = makeButton(this, "sensorToPc", ":/newPrefix/icons/connect_yes.svg");
+    m_cancel = makeButton(this, "cancel", ":/newPrefix/icons/edit_delete_all.svg");
+    m_layout->addWidget(m_pcToSensor, 0, 0);
+    m_layout->addWidget(m_sensorToPc, 0, 1);
+    m_layout->addWidget(m_cancel, 0, 2);
+
+    connect(m_pcToSensor, &QPushButton::clicked, this, &ConnectionSwitchDialog::vPcToSensor);
+    connect(m_sensorToPc, &QPushButton::clicked, this, &ConnectionSwitchDialog::vSensorToPc);
+    connect(m_cancel, &QPushButton::clicked, this, &ConnectionSwitchDialog::vCancel);
+
+    retranslateUi();
+    setResult(Cancelled);
+}
+
+void ConnectionSwitchDialog::retranslateUi()
+{
+    const auto tr = [](const char *text) {
+        return QCoreApplication::translate("connectionSwitchingDialog", text);
+    };
+    setWindowTitle(tr("Dialog"));
+    m_pcToSensor->setText(tr("PC -> Sensor"));
+    const QString pcTip = tr("Sensor settings will be overwritten with the ones from PC");
+    m_pcToSensor->setToolTip(pcTip);
+    m_pcToSensor->setStatusTip(pcTip);
+    m_pcToSensor->setAccessibleDescription(pcTip);
+    m_sensorToPc->setText(tr("Sensor -> PC"));
+    m_sensorToPc->setToolTip(tr("PC settings will be overwritten with the ones from the Sensor"));
+    m_cancel->setText(tr("Cancel"));
+}
+
+// accept() sets the result to Accepted (1); each slot then puts its own.
+void ConnectionSwitchDialog::vPcToSensor()
+{
+    accept();
+    setResult(PcToSensor);
+}
+
+void ConnectionSwitchDialog::vSensorToPc()
+{
+    accept();
+    setResult(SensorToPc);
+}
+
+void ConnectionSwitchDialog::vCancel()
+{
+    accept();
+    setResult(Cancelled);
+}
+
+} // namespace Core
+} // namespace OrvexSensorPlugin
