@@ -23,6 +23,12 @@ namespace ExtensionSystem {
 class SensorBasic;
 }
 
+namespace Utils {
+namespace Charts {
+class GenericChart;
+}
+} // namespace Utils
+
 namespace OrvexSensorPlugin {
 namespace Core {
 

@@ -124,6 +124,7 @@ struct SensorWindowState
     Utils::ThresholdWindowWidget *thresholdWindow = nullptr;
     QList<Utils::ThresholdWindowWidget *> thresholdWindows;
     Utils::ThresholdMultiManager *thresholdManager = nullptr;
+    int thresholdComponent = 0;   // component index of the overlay whose drag is handled
     int analogMode = 0;
     double analogLow = 0.0;
     double analogHigh = 0.0;
