@@ -1,0 +1,182 @@
+#include "charthistory.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace Utils {
+namespace Charts {
+
+namespace {
+constexpr double Inf = std::numeric_limits<double>::infinity();
+}
+
+void ChartHistory::Summary::reset()
+{
+    min = Inf;
+    max = -Inf;
+    finite = 0;
+    nonFinite = 0;
+}
+
+void ChartHistory::Summary::add(double v)
+{
+    if (std::isfinite(v)) {
+        min = std::min(min, v);
+        max = std::max(max, v);
+        ++finite;
+    } else {
+        ++nonFinite;
+    }
+}
+
+void ChartHistory::Summary::merge(const Summary &other)
+{
+    min = std::min(min, other.min);
+    max = std::max(max, other.max);
+    finite += other.finite;
+    nonFinite += other.nonFinite;
+}
+
+ChartHistory::ChartHistory() = default;
+ChartHistory::~ChartHistory() = default;
+ChartHistory::ChartHistory(ChartHistory &&other) noexcept = default;
+ChartHistory &ChartHistory::operator=(ChartHistory &&other) noexcept = default;
+
+bool ChartHistory::append(double timeMs, double value, double analog)
+{
+    if (!std::isfinite(timeMs) || (m_size > 0 && timeMs < lastTime()))
+        return false;
+    const std::size_t offset = m_size % ChunkSize;
+    if (offset == 0) {
+        auto chunk = std::make_unique<Chunk>();
+        for (int s = 0; s < 2; ++s) {
+            chunk->all[s].reset();
+            for (Summary &run : chunk->runs[s])
+                run.reset();
+        }
+        m_chunks.push_back(std::move(chunk));
+    }
+    Chunk &chunk = *m_chunks.back();
+    chunk.times[offset] = timeMs;
+    chunk.values[Value][offset] = value;
+    chunk.values[Analog][offset] = analog;
+    chunk.runs[Value][offset / RunSize].add(value);
+    chunk.runs[Analog][offset / RunSize].add(analog);
+    chunk.all[Value].add(value);
+    chunk.all[Analog].add(analog);
+    ++m_size;
+    return true;
+}
+
+void ChartHistory::clear()
+{
+    m_chunks.clear();
+    m_chunks.shrink_to_fit();
+    m_size = 0;
+}
+
+double ChartHistory::time(std::size_t i) const
+{
+    return m_chunks[i / ChunkSize]->times[i % ChunkSize];
+}
+
+double ChartHistory::value(std::size_t i, Series series) const
+{
+    return m_chunks[i / ChunkSize]->values[series][i % ChunkSize];
+}
+
+std::size_t ChartHistory::lowerBound(double timeMs) const
+{
+    if (m_size == 0)
+        return 0;
+    // Last chunk whose first time is below timeMs holds the boundary, or the
+    // boundary is the first index of the chunk after it.
+    const auto chunkIt = std::partition_point(
+        m_chunks.begin(), m_chunks.end(),
+        [timeMs](const std::unique_ptr<Chunk> &c) { return c->times[0] < timeMs; });
+    if (chunkIt == m_chunks.begin())
+        return 0;
+    const std::size_t c = std::size_t(chunkIt - m_chunks.begin()) - 1;
+    const std::size_t count = std::min(ChunkSize, m_size - c * ChunkSize);
+    const double *times = m_chunks[c]->times;
+    return c * ChunkSize + std::size_t(std::lower_bound(times, times + count, timeMs) - times);
+}
+
+void ChartHistory::add(Extremes &out, const Summary &summary)
+{
+    out.min = std::min(out.min, summary.min);
+    out.max = std::max(out.max, summary.max);
+    out.finite += summary.finite;
+    out.nonFinite += summary.nonFinite;
+}
+
+void ChartHistory::scan(Series series, const Chunk &chunk, std::size_t from, std::size_t to,
+                        Extremes &out) const
+{
+    const double *values = chunk.values[series];
+    for (std::size_t i = from; i < to; ++i) {
+        const double v = values[i];
+        if (std::isfinite(v)) {
+            out.min = std::min(out.min, v);
+            out.max = std::max(out.max, v);
+            ++out.finite;
+        } else {
+            ++out.nonFinite;
+        }
+    }
+}
+
+ChartHistory::Extremes ChartHistory::extremes(Series series, std::size_t from,
+                                              std::size_t to) const
+{
+    Extremes out{Inf, -Inf, 0, 0};
+    to = std::min(to, m_size);
+    while (from < to) {
+        const std::size_t c = from / ChunkSize;
+        const Chunk &chunk = *m_chunks[c];
+        const std::size_t base = c * ChunkSize;
+        const std::size_t begin = from - base;
+        const std::size_t end = std::min(to - base, ChunkSize);
+        if (begin == 0 && end == ChunkSize) {
+            add(out, chunk.all[series]);
+        } else {
+            std::size_t i = begin;
+            while (i < end) {
+                const std::size_t runEnd = (i / RunSize + 1) * RunSize;
+                if (i % RunSize == 0 && runEnd <= end) {
+                    add(out, chunk.runs[series][i / RunSize]);
+                    i = runEnd;
+                } else {
+                    const std::size_t stop = std::min(runEnd, end);
+                    scan(series, chunk, i, stop, out);
+                    i = stop;
+                }
+            }
+        }
+        from = base + end;
+    }
+    return out;
+}
+
+ValueOverTime ChartHistory::toValueOverTime(Series series) const
+{
+    QVector<double> times(static_cast<int>(m_size));
+    QVector<double> values(static_cast<int>(m_size));
+    double *t = times.data();
+    double *v = values.data();
+    for (std::size_t c = 0; c < m_chunks.size(); ++c) {
+        const std::size_t count = std::min(ChunkSize, m_size - c * ChunkSize);
+        std::copy_n(m_chunks[c]->times, count, t + c * ChunkSize);
+        std::copy_n(m_chunks[c]->values[series], count, v + c * ChunkSize);
+    }
+    return ValueOverTime(std::move(times), std::move(values));
+}
+
+std::size_t ChartHistory::memoryBytes() const
+{
+    return m_chunks.size() * sizeof(Chunk) + m_chunks.capacity() * sizeof(void *);
+}
+
+} // namespace Charts
+} // namespace Utils

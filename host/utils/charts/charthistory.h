@@ -1,0 +1,90 @@
+#pragma once
+
+#include "utils/utils_global.h"
+#include "valueovertime.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Utils {
+namespace Charts {
+
+// History of one plot row: per point a time (ms since the epoch, never
+// decreasing), a value and an analog value. Points are kept in fixed-size
+// chunks, so growing never copies the history and costs 24 bytes a point plus
+// about 3 % for the cached extremes. Every run of 64 points and every chunk
+// keeps the minimum and maximum of its finite values, so that the extremes of
+// any index range are found without rescanning it.
+class UTILS_EXPORT ChartHistory
+{
+public:
+    enum Series { Value = 0, Analog = 1 };
+
+    struct Extremes
+    {
+        double min;
+        double max;
+        std::size_t finite;    // finite points in the range
+        std::size_t nonFinite; // NaN and infinite points in the range
+    };
+
+    ChartHistory();
+    ~ChartHistory();
+    ChartHistory(ChartHistory &&other) noexcept;
+    ChartHistory &operator=(ChartHistory &&other) noexcept;
+    ChartHistory(const ChartHistory &) = delete;
+    ChartHistory &operator=(const ChartHistory &) = delete;
+
+    // Refuses a time that is not finite or lies before the last one.
+    bool append(double timeMs, double value, double analog);
+    void clear();
+
+    std::size_t size() const { return m_size; }
+    bool isEmpty() const { return m_size == 0; }
+    double time(std::size_t i) const;
+    double value(std::size_t i, Series series) const;
+    double lastTime() const { return m_size ? time(m_size - 1) : 0.0; }
+
+    // First index whose time is not below timeMs (size() if there is none).
+    std::size_t lowerBound(double timeMs) const;
+    // Extremes of the finite values of [from, to).
+    Extremes extremes(Series series, std::size_t from, std::size_t to) const;
+
+    ValueOverTime toValueOverTime(Series series = Value) const;
+    // Bytes held for the points and their cached extremes.
+    std::size_t memoryBytes() const;
+
+    static constexpr std::size_t ChunkSize = 4096;
+    static constexpr std::size_t RunSize = 64;
+
+private:
+    struct Summary
+    {
+        double min;
+        double max;
+        std::uint32_t finite;
+        std::uint32_t nonFinite;
+        void reset();
+        void add(double v);
+        void merge(const Summary &other);
+    };
+    struct Chunk
+    {
+        double times[ChunkSize];
+        double values[2][ChunkSize];
+        Summary runs[2][ChunkSize / RunSize];
+        Summary all[2];
+    };
+
+    void scan(Series series, const Chunk &chunk, std::size_t from, std::size_t to,
+              Extremes &out) const;
+    static void add(Extremes &out, const Summary &summary);
+
+    std::vector<std::unique_ptr<Chunk>> m_chunks;
+    std::size_t m_size = 0;
+};
+
+} // namespace Charts
+} // namespace Utils
