@@ -1,0 +1,6 @@
+#include "qtabstracteditorfactory.h"
+
+QtAbstractEditorFactoryBase::QtAbstractEditorFactoryBase(QObject *parent)
+    : QObject(parent)
+{
+}

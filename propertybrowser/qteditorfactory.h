@@ -1,0 +1,8 @@
+#pragma once
+
+// All editor factories.
+#include "qtcheckboxfactory.h"
+#include "qtdoublespinboxfactory.h"
+#include "qtenumeditorfactory.h"
+#include "qtlineeditfactory.h"
+#include "qtspinboxfactory.h"

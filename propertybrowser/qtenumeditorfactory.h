@@ -1,0 +1,27 @@
+#pragma once
+
+#include "qtabstracteditorfactory.h"
+#include "qtenumpropertymanager.h"
+
+#include <memory>
+
+class QtEnumEditorFactoryPrivate;
+
+class QtEnumEditorFactory : public QtAbstractEditorFactory<QtEnumPropertyManager>
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(QtEnumEditorFactory)
+
+public:
+    explicit QtEnumEditorFactory(QObject *parent = nullptr);
+    ~QtEnumEditorFactory() override;
+
+protected:
+    void connectPropertyManager(QtEnumPropertyManager *manager) override;
+    QWidget *createPropertyEditor(QtEnumPropertyManager *manager, QtProperty *property,
+                                  QWidget *parent) override;
+    void disconnectPropertyManager(QtEnumPropertyManager *manager) override;
+
+private:
+    std::unique_ptr<QtEnumEditorFactoryPrivate> d;
+};
