@@ -1,0 +1,34 @@
+#pragma once
+
+#include <boost/property_tree/ptree_fwd.hpp>
+
+#include <QString>
+
+#include <string>
+
+namespace OrvexSensorPlugin {
+namespace Core {
+
+// Boost's XML reader descends recursively and overflows the stack on deeply
+// nested input (about 30,000 levels). Every reader of our XML files checks the
+// text against this limit first; real files nest fewer than ten levels.
+constexpr int maxXmlNestingDepth = 256;
+
+// Deepest element nesting of an XML text. Comments, CDATA sections, processing
+// instructions and declarations do not count. The scan stops as soon as the
+// depth exceeds stopAbove and returns that depth.
+int xmlNestingDepth(const std::string &text, int stopAbove = maxXmlNestingDepth);
+
+bool isXmlNestingAcceptable(const std::string &text, int maxDepth = maxXmlNestingDepth);
+
+// Parses an XML text with Boost's reader and the given xml_parser flags, after
+// the nesting check. Returns false, leaving tree unchanged, when the text nests
+// too deep or does not parse; throws nothing.
+bool readXmlTextGuarded(const std::string &text, boost::property_tree::ptree &tree, int flags);
+
+// The same for a file; the path is converted to Latin-1 for opening. A missing
+// or unreadable file gives false.
+bool readXmlFileGuarded(const QString &path, boost::property_tree::ptree &tree, int flags);
+
+} // namespace Core
+} // namespace OrvexSensorPlugin
