@@ -49,7 +49,8 @@ bool ChartHistory::append(double timeMs, double value, double analog)
         return false;
     const std::size_t offset = m_size % ChunkSize;
     if (offset == 0) {
-        auto chunk = std::make_unique<Chunk>();
+        // Left uninitialised: a chunk's points are written before they are read.
+        std::unique_ptr<Chunk> chunk(new Chunk);
         for (int s = 0; s < 2; ++s) {
             chunk->all[s].reset();
             for (Summary &run : chunk->runs[s])
@@ -88,19 +89,57 @@ double ChartHistory::value(std::size_t i, Series series) const
 
 std::size_t ChartHistory::lowerBound(double timeMs) const
 {
-    if (m_size == 0)
-        return 0;
-    // Last chunk whose first time is below timeMs holds the boundary, or the
-    // boundary is the first index of the chunk after it.
-    const auto chunkIt = std::partition_point(
-        m_chunks.begin(), m_chunks.end(),
-        [timeMs](const std::unique_ptr<Chunk> &c) { return c->times[0] < timeMs; });
-    if (chunkIt == m_chunks.begin())
-        return 0;
-    const std::size_t c = std::size_t(chunkIt - m_chunks.begin()) - 1;
-    const std::size_t count = std::min(ChunkSize, m_size - c * ChunkSize);
-    const double *times = m_chunks[c]->times;
-    return c * ChunkSize + std::size_t(std::lower_bound(times, times + count, timeMs) - times);
+    return lowerBound(timeMs, 0);
+}
+
+std::size_t ChartHistory::lowerBound(double timeMs, std::size_t from) const
+{
+    if (from >= m_size || time(from) >= timeMs)
+        return std::min(from, m_size);
+    if (time(m_size - 1) < timeMs)
+        return m_size;
+    // time(lo) < timeMs <= time(hi). Points mostly come at a steady rate, so
+    // a guess by interpolation usually lands a few points from the answer;
+    // galloping from there keeps the search logarithmic for any spacing.
+    std::size_t lo = from;
+    std::size_t hi = m_size - 1;
+    const double t0 = time(lo);
+    const double t1 = time(hi);
+    std::size_t guess = lo + 1;
+    if (t1 > t0) {
+        const double f = (timeMs - t0) / (t1 - t0);
+        guess = std::clamp(lo + std::size_t(f * double(hi - lo)), lo + 1, hi);
+    }
+    if (time(guess) >= timeMs) {
+        hi = guess;
+        for (std::size_t step = 1; hi - lo > 1; step *= 2) {
+            const std::size_t probe = hi - std::min(step, hi - lo - 1);
+            if (time(probe) < timeMs) {
+                lo = probe;
+                break;
+            }
+            hi = probe;
+            if (probe == lo + 1)
+                break;
+        }
+    } else {
+        lo = guess;
+        for (std::size_t step = 1; hi - lo > 1; step *= 2) {
+            const std::size_t probe = lo + std::min(step, hi - lo - 1);
+            if (time(probe) >= timeMs) {
+                hi = probe;
+                break;
+            }
+            lo = probe;
+            if (probe == hi - 1)
+                break;
+        }
+    }
+    while (hi - lo > 1) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        (time(mid) < timeMs ? lo : hi) = mid;
+    }
+    return hi;
 }
 
 void ChartHistory::add(Extremes &out, const Summary &summary)

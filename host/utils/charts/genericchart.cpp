@@ -123,7 +123,13 @@ GenericChart::GenericChart(int rows, QWidget *parent, QMainWindow *mainWindow,
 
         row->plot = new QwtPlot(row->cell);
         row->plot->setAutoReplot(false);
-        row->plot->setAxisScaleDraw(QwtPlot::xBottom, new QwtDateScaleDraw(Qt::LocalTime));
+        auto *timeDraw = new QwtDateScaleDraw(Qt::LocalTime);
+        timeDraw->setDateFormat(QwtDate::Millisecond, QStringLiteral("hh:mm:ss.zzz"));
+        timeDraw->setDateFormat(QwtDate::Second, QStringLiteral("hh:mm:ss"));
+        timeDraw->setDateFormat(QwtDate::Minute, QStringLiteral("hh:mm"));
+        timeDraw->setDateFormat(QwtDate::Hour, QStringLiteral("hh:mm"));
+        timeDraw->setDateFormat(QwtDate::Day, QStringLiteral("dd.MM."));
+        row->plot->setAxisScaleDraw(QwtPlot::xBottom, timeDraw);
         row->plot->setAxisScaleEngine(QwtPlot::xBottom, new QwtDateScaleEngine(Qt::LocalTime));
         row->plot->enableAxis(QwtPlot::yRight, false);
         row->plot->canvas()->installEventFilter(this);

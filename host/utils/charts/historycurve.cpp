@@ -29,6 +29,57 @@ QPointF pullInside(const QPointF &outer, const QPointF &inner, double xMin, doub
 
 } // namespace
 
+QVector<QRectF> HistoryCurve::fillColumns(const QVector<QPolygonF> &pieces,
+                                          const QRectF &canvasRect, double baseY)
+{
+    // Filling the line's polygon costs far more than the line when the line
+    // is a dense zigzag; one bar a pixel column, from the baseline to the
+    // line's point farthest from it, covers the same area at that resolution.
+    const int left = int(std::floor(canvasRect.left()));
+    const int columns = std::max(1, int(std::ceil(canvasRect.right())) - left);
+    std::vector<double> farthest(std::size_t(columns), qQNaN());
+    auto reach = [&](int c, double y) {
+        if (c < 0 || c >= columns)
+            return;
+        double &f = farthest[std::size_t(c)];
+        if (std::isnan(f) || std::abs(y - baseY) > std::abs(f - baseY))
+            f = y;
+    };
+    for (const QPolygonF &piece : pieces) {
+        if (piece.size() == 1)
+            reach(int(std::floor(piece.first().x())) - left, piece.first().y());
+        for (int i = 1; i < piece.size(); ++i) {
+            const QPointF a = piece.at(i - 1);
+            const QPointF b = piece.at(i);
+            const double x0 = std::min(a.x(), b.x());
+            const double x1 = std::max(a.x(), b.x());
+            const int c0 = std::max(0, int(std::floor(x0)) - left);
+            const int c1 = std::min(columns - 1, int(std::floor(x1)) - left);
+            for (int c = c0; c <= c1; ++c) {
+                if (x1 - x0 < 1e-9) {
+                    reach(c, a.y());
+                    reach(c, b.y());
+                    continue;
+                }
+                // The segment's ends within this column.
+                const double xa = std::max(x0, double(left + c));
+                const double xb = std::min(x1, double(left + c + 1));
+                const double slope = (b.y() - a.y()) / (b.x() - a.x());
+                reach(c, a.y() + (xa - a.x()) * slope);
+                reach(c, a.y() + (xb - a.x()) * slope);
+            }
+        }
+    }
+    QVector<QRectF> rects;
+    rects.reserve(columns);
+    for (int c = 0; c < columns; ++c) {
+        const double y = farthest[std::size_t(c)];
+        if (!std::isnan(y) && y != baseY)
+            rects.append(QRectF(left + c, std::min(y, baseY), 1.0, std::abs(y - baseY)));
+    }
+    return rects;
+}
+
 HistoryCurve::HistoryCurve(const ChartHistory *history, ChartHistory::Series series,
                            const QString &title)
     : QwtPlotItem(QwtText(title))
@@ -77,9 +128,9 @@ QVector<QPolygonF> HistoryCurve::polylines(const QwtScaleMap &xMap, const QwtSca
     if (begin > 0)
         addPoint(begin - 1);
     for (int c = 0; c < columns; ++c) {
-        const std::size_t end = c + 1 == columns ? h.lowerBound(std::nextafter(
-                                    xMap.invTransform(left + columns), HUGE_VAL))
-                                                 : h.lowerBound(xMap.invTransform(left + c + 1));
+        const double edge = xMap.invTransform(left + c + 1);
+        const std::size_t end =
+            h.lowerBound(c + 1 == columns ? std::nextafter(edge, HUGE_VAL) : edge, begin);
         const std::size_t n = end > begin ? end - begin : 0;
         if (n > 0 && n <= 4) {
             for (std::size_t i = begin; i < end; ++i)
@@ -127,16 +178,10 @@ void HistoryCurve::draw(QPainter *painter, const QwtScaleMap &xMap, const QwtSca
     if (m_brush.style() != Qt::NoBrush) {
         const double base = std::clamp(yMap.transform(m_baseline), canvasRect.top() - 1.0,
                                        canvasRect.bottom() + 1.0);
+        const QVector<QRectF> rects = fillColumns(pieces, canvasRect, base);
         painter->setPen(Qt::NoPen);
         painter->setBrush(m_brush);
-        for (const QPolygonF &piece : pieces) {
-            if (piece.size() < 2)
-                continue;
-            QPolygonF area = piece;
-            area.append(QPointF(piece.last().x(), base));
-            area.append(QPointF(piece.first().x(), base));
-            painter->drawPolygon(area);
-        }
+        painter->drawRects(rects);
     }
     painter->setPen(m_pen);
     painter->setBrush(Qt::NoBrush);

@@ -6,6 +6,7 @@
 #include <QBrush>
 #include <QPen>
 #include <QPolygonF>
+#include <QRectF>
 #include <QVector>
 
 #include <qwt_plot_item.h>
@@ -43,6 +44,10 @@ public:
     // The line pieces draw() paints, in painter coordinates.
     QVector<QPolygonF> polylines(const QwtScaleMap &xMap, const QwtScaleMap &yMap,
                                  const QRectF &canvasRect) const;
+
+    // One bar a pixel column between the baseline and the line.
+    static QVector<QRectF> fillColumns(const QVector<QPolygonF> &pieces,
+                                       const QRectF &canvasRect, double baseY);
 
 private:
     const ChartHistory *m_history;

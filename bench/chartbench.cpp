@@ -1,0 +1,159 @@
+// Chart speed with a long history: redraw, append, memory and history text,
+// next to an all-points QwtPlotCurve redraw of the same data as the baseline.
+#include "utils/charts/charthistory.h"
+#include "utils/charts/genericchart.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+
+#include <qwt_plot.h>
+#include <qwt_plot_curve.h>
+#include <qwt_plot_renderer.h>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <vector>
+
+using Utils::Charts::GenericChart;
+
+namespace {
+
+constexpr std::size_t LongHistory = 1330000;
+constexpr std::size_t ShortHistory = 10000;
+constexpr double StartMs = 1.7e12;
+constexpr double HistorySpanMs = LongHistory * 65.0;
+constexpr int Width = 800;
+constexpr int Height = 400;
+constexpr int Repeats = 15;
+
+void print(const char *name, double value, const char *unit)
+{
+    std::printf("%s: %.3f %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+double noisyValue(std::mt19937 &random, std::size_t i, std::size_t n)
+{
+    std::normal_distribution<double> noise(0.0, 0.4);
+    return 5.0 + 3.0 * std::sin(6.283 * 7.0 * double(i) / double(n)) + noise(random);
+}
+
+// Median time in ms of rendering the whole plot into an 800 x 400 image.
+double redrawMs(QwtPlot *plot)
+{
+    QImage image(Width, Height, QImage::Format_ARGB32_Premultiplied);
+    QwtPlotRenderer renderer;
+    std::vector<double> times;
+    for (int i = 0; i < Repeats; ++i) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QElapsedTimer timer;
+        timer.start();
+        renderer.render(plot, &painter, QRectF(0, 0, Width, Height));
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void configure(GenericChart &chart)
+{
+    chart.setScale(0, -1.0, 15.0);
+    chart.setPlotColor(0, QColor(0, 0, 188, 255), false, QColor(0, 0, 188, 20), 1);
+    chart.setMinPanOffset(0, 100);
+    chart.setMaxPanOffset(0, 500);
+    chart.resize(Width, Height + 100);
+}
+
+std::unique_ptr<GenericChart> filledChart(std::size_t points)
+{
+    auto chart = std::make_unique<GenericChart>(1, nullptr, nullptr, true, false);
+    configure(*chart);
+    std::mt19937 random(7);
+    const double step = HistorySpanMs / double(points);
+    for (std::size_t i = 0; i < points; ++i)
+        chart->appendDataAt(0, StartMs + double(i) * step, noisyValue(random, i, points), 5.0);
+    chart->setView(StartMs, StartMs + HistorySpanMs);
+    return chart;
+}
+
+std::size_t heapBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    {
+        auto shortChart = filledChart(ShortHistory);
+        print("redraw_10k_points_envelope", redrawMs(shortChart->poPlot(0)), "ms");
+        auto longChart = filledChart(LongHistory);
+        const double envelope = redrawMs(longChart->poPlot(0));
+        print("redraw_1330k_points_envelope", envelope, "ms");
+        print("redraw_ratio_1330k_to_10k", envelope / redrawMs(shortChart->poPlot(0)), "x");
+
+        // Baseline: the same data handed to a plain curve, every point drawn.
+        QwtPlot plain;
+        plain.setAxisScale(QwtPlot::yLeft, -1.0, 15.0);
+        plain.setAxisScale(QwtPlot::xBottom, StartMs, StartMs + HistorySpanMs);
+        const Utils::ValueOverTime data = longChart->getData(0);
+        auto *curve = new QwtPlotCurve;
+        curve->setPen(QColor(0, 0, 188), 1);
+        curve->setBrush(QColor(0, 0, 188, 20));
+        curve->setSamples(data.pxData(), data.pyData(), data.size());
+        curve->attach(&plain);
+        print("redraw_1330k_points_plain_qwtplotcurve", redrawMs(&plain), "ms");
+    }
+
+    {
+        GenericChart chart(1, nullptr, nullptr, true, false);
+        configure(chart);
+        std::mt19937 random(11);
+        std::vector<double> values(LongHistory);
+        for (std::size_t i = 0; i < LongHistory; ++i)
+            values[i] = noisyValue(random, i, LongHistory);
+        malloc_trim(0);
+        const std::size_t before = heapBytes();
+        QElapsedTimer timer;
+        timer.start();
+        for (std::size_t i = 0; i < LongHistory; ++i)
+            chart.vAppendData(0, values[i], true, values[i] * 0.5, false, -1.0, -1.0);
+        const double appendNs = double(timer.nsecsElapsed()) / double(LongHistory);
+        const std::size_t after = heapBytes();
+        print("append_per_point", appendNs / 1000.0, "us");
+        print("memory_per_point_heap", double(after - before) / double(LongHistory), "bytes");
+        print("memory_per_point_history",
+              double(chart.history(0).memoryBytes()) / double(LongHistory), "bytes");
+    }
+
+    {
+        auto chart = filledChart(LongHistory);
+        QElapsedTimer timer;
+        timer.start();
+        const QString text = chart->dataToString();
+        const double writeMs = timer.nsecsElapsed() / 1e6;
+        timer.restart();
+        const bool ok = chart->setDataFromString(text, QLatin1Char(';'));
+        const double readMs = timer.nsecsElapsed() / 1e6;
+        print("history_text_size", text.size() / 1.0e6, "Mchar");
+        print("history_to_string", writeMs, "ms");
+        print("history_from_string", readMs, "ms");
+        print("history_text_roundtrip", writeMs + readMs, "ms");
+        print("history_text_roundtrip_ok", ok ? 1.0 : 0.0, "bool");
+    }
+    return 0;
+}
