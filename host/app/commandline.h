@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace Kalvio {
+
+// What the command line asks of the host.
+struct CommandLine
+{
+    bool list = false;
+    bool help = false;
+    QString openSensor;
+    QStringList ports;
+    bool simulator = false;
+    QString language;
+    bool presentation = false;
+    QString connectPort;
+    QString screenshot;
+    int quitAfterMs = -1;
+    QString pluginDir;
+    QString error;  // non-empty: the arguments make no sense
+};
+
+// `arguments` includes the program name first, as QCoreApplication::arguments().
+CommandLine parseCommandLine(const QStringList &arguments);
+QString commandLineHelp();
+
+} // namespace Kalvio

@@ -1,0 +1,113 @@
+#include "connectionbroker.h"
+
+#include "extensionsystem/plugininterface.h"
+#include "extensionsystem/portsettings.h"
+#include "extensionsystem/serialchannel.h"
+
+#include "mastersimulator.h"
+#include "sensordescription.h"
+#include "simulatedchannel.h"
+
+namespace Kalvio {
+
+ConnectionBroker::ConnectionBroker(QObject *parent)
+    : QObject(parent)
+{
+}
+
+ConnectionBroker::~ConnectionBroker()
+{
+    // Simulated channels use the master, which goes with this object: the lent
+    // ones and those released but not yet deleted go first.
+    m_channels.clear();
+    qDeleteAll(findChildren<ExtensionSystem::CommunicationInterface *>(
+        QString(), Qt::FindDirectChildrenOnly));
+}
+
+QString ConnectionBroker::simulatedPortName()
+{
+    return QStringLiteral("Simulated IO-Link master");
+}
+
+bool ConnectionBroker::enableSimulator(const QString &dataFile)
+{
+    IoLinkSim::SensorDescription description;
+    if (!description.load(dataFile)) {
+        m_error = description.errorString();
+        return false;
+    }
+    m_master = std::make_unique<IoLinkSim::MasterSimulator>(description);
+    return true;
+}
+
+ExtensionSystem::CommunicationInterface *ConnectionBroker::registerConnection(
+    const ExtensionSystem::PortSettings &settings, ExtensionSystem::PluginInterface *plugin)
+{
+    if (!plugin)
+        return nullptr;
+    unregisterConnection(plugin);
+    ExtensionSystem::CommunicationInterface *channel = openChannel(settings);
+    if (!channel)
+        return nullptr;
+    m_channels.insert(plugin, Lent{channel, settings.portName});
+    emit connectionOpened(settings.portName);
+    return channel;
+}
+
+ExtensionSystem::CommunicationInterface *ConnectionBroker::openChannel(
+    const ExtensionSystem::PortSettings &settings)
+{
+    if (settings.portName.isEmpty()) {
+        emit connectionRefused(settings.portName, tr("No port name"));
+        return nullptr;
+    }
+    if (settings.portName == simulatedPortName()) {
+        if (!m_master) {
+            emit connectionRefused(settings.portName, tr("The simulator is not enabled"));
+            return nullptr;
+        }
+        auto *channel = new IoLinkSim::SimulatedChannel(m_master.get(), this);
+        channel->vApplyPortSettings(settings);
+        return channel;
+    }
+    auto *channel = new ExtensionSystem::SerialChannel(settings, this);
+    if (!channel->open()) {
+        emit connectionRefused(settings.portName, channel->errorString());
+        delete channel;
+        return nullptr;
+    }
+    return channel;
+}
+
+void ConnectionBroker::unregisterConnection(ExtensionSystem::PluginInterface *plugin)
+{
+    const auto it = m_channels.find(plugin);
+    if (it == m_channels.end())
+        return;
+    const Lent lent = it.value();
+    m_channels.erase(it);
+    if (!lent.channel)
+        return;
+    // The port is given up at once, so that it can be registered again right
+    // away; the object lives on until the event loop gets back to this level,
+    // because the plug-in may be releasing it from inside its own emitFinished().
+    if (auto *serial = qobject_cast<ExtensionSystem::SerialChannel *>(lent.channel.data()))
+        serial->close();
+    lent.channel->deleteLater();
+    emit connectionReleased(lent.port);
+}
+
+void ConnectionBroker::unregisterPlugin(ExtensionSystem::PluginInterface *plugin)
+{
+    unregisterConnection(plugin);
+    emit pluginUnregistered(plugin);
+}
+
+ExtensionSystem::CommunicationInterface *ConnectionBroker::channelOf(
+    ExtensionSystem::PluginInterface *plugin) const
+{
+    const auto it = m_channels.constFind(plugin);
+    return it == m_channels.constEnd() ? nullptr : it->channel.data();
+}
+
+} // namespace Kalvio

@@ -1,0 +1,292 @@
+#include "mainwindow.h"
+
+#include "connectionbroker.h"
+#include "plugindock.h"
+#include "pluginloader.h"
+#include "portwatcher.h"
+#include "sensorsubwindow.h"
+
+#include "extensionsystem/globals.h"
+#include "extensionsystem/plugininterface.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTranslator>
+
+namespace Kalvio {
+
+MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
+    : QMainWindow(parent)
+    , m_loader(loader)
+    , m_broker(new ConnectionBroker(this))
+    , m_portWatcher(new PortWatcher(this))
+    , m_mdiArea(new QMdiArea(this))
+    , m_dock(new PluginDock(this))
+    , m_translator(new QTranslator(this))
+{
+    setObjectName(QStringLiteral("KalvioMainWindow"));
+    setWindowTitle(QStringLiteral("Kalvio"));
+    setWindowIcon(QIcon(QStringLiteral(":/newPrefix/icons/connect_sensor_pc.svg")));
+    m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    setCentralWidget(m_mdiArea);
+    m_dock->setPlugins(loader);
+    addDockWidget(Qt::LeftDockWidgetArea, m_dock);
+    createMenus();
+    retranslate();
+    statusBar();
+
+    ExtensionSystem::PluginInterface::setConnectionBroker(m_broker);
+
+    connect(m_dock, &PluginDock::sensorActivated, this,
+            [this](const QString &name) { openSensor(name); });
+    connect(m_portWatcher, &PortWatcher::portsChanged, this, &MainWindow::reportPorts);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::onSubWindowActivated);
+    connect(m_broker, &ConnectionBroker::connectionOpened, this, [this](const QString &port) {
+        statusBar()->showMessage(tr("%1 opened").arg(port), 5000);
+    });
+    connect(m_broker, &ConnectionBroker::connectionRefused, this,
+            [this](const QString &port, const QString &reason) {
+                statusBar()->showMessage(tr("%1 cannot be opened: %2").arg(port, reason), 8000);
+            });
+}
+
+MainWindow::~MainWindow()
+{
+    for (const Session &session : qAsConst(m_sessions))
+        delete session.plugin.data();
+    m_sessions.clear();
+    deleteReleased();
+    if (ExtensionSystem::PluginInterface::connectionBroker() == m_broker)
+        ExtensionSystem::PluginInterface::setConnectionBroker(nullptr);
+}
+
+void MainWindow::createMenus()
+{
+    m_fileMenu = menuBar()->addMenu(QString());
+    m_openSettingsAction = m_fileMenu->addAction(
+        QIcon(QStringLiteral(":/newPrefix/icons/file_open.svg")), QString(), this,
+        &MainWindow::openSettings);
+    m_openSettingsAction->setObjectName(QStringLiteral("actionOpenSettings"));
+    m_openSettingsAction->setEnabled(false);
+    m_fileMenu->addSeparator();
+    m_exitAction = m_fileMenu->addAction(QString(), this, &QWidget::close);
+    m_exitAction->setObjectName(QStringLiteral("actionExit"));
+    m_exitAction->setShortcut(QKeySequence::Quit);
+
+    m_viewMenu = menuBar()->addMenu(QString());
+    m_viewMenu->addAction(m_dock->toggleViewAction());
+    m_presentationAction = m_viewMenu->addAction(QString());
+    m_presentationAction->setObjectName(QStringLiteral("actionPresentationMode"));
+    m_presentationAction->setCheckable(true);
+    m_presentationAction->setChecked(ExtensionSystem::Globals::getPresentationMode());
+    connect(m_presentationAction, &QAction::toggled, this, &MainWindow::setPresentationMode);
+
+    m_languageMenu = menuBar()->addMenu(QString());
+    auto *languages = new QActionGroup(this);
+    m_englishAction = m_languageMenu->addAction(QStringLiteral("English"));
+    m_englishAction->setData(QStringLiteral("en"));
+    m_germanAction = m_languageMenu->addAction(QStringLiteral("Deutsch"));
+    m_germanAction->setData(QStringLiteral("de"));
+    for (QAction *action : {m_englishAction, m_germanAction}) {
+        action->setCheckable(true);
+        languages->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, action] { setLanguage(action->data().toString()); });
+    }
+    const QString current = QString::fromStdString(ExtensionSystem::Globals::getLanguage());
+    (current == QLatin1String("de") ? m_germanAction : m_englishAction)->setChecked(true);
+
+    m_windowMenu = menuBar()->addMenu(QString());
+    m_tileAction = m_windowMenu->addAction(QString(), m_mdiArea, &QMdiArea::tileSubWindows);
+    m_cascadeAction =
+        m_windowMenu->addAction(QString(), m_mdiArea, &QMdiArea::cascadeSubWindows);
+}
+
+void MainWindow::retranslate()
+{
+    m_fileMenu->setTitle(tr("&File"));
+    m_openSettingsAction->setText(tr("Open Settings..."));
+    m_exitAction->setText(tr("E&xit"));
+    m_viewMenu->setTitle(tr("&View"));
+    m_presentationAction->setText(tr("Presentation mode"));
+    m_languageMenu->setTitle(tr("&Language"));
+    m_windowMenu->setTitle(tr("&Window"));
+    m_tileAction->setText(tr("&Tile"));
+    m_cascadeAction->setText(tr("&Cascade"));
+    m_dock->retranslate();
+}
+
+ExtensionSystem::PluginInterface *MainWindow::openSensor(const QString &sensorName)
+{
+    PluginLibrary *library = m_loader.pluginForSensor(sensorName);
+    const ExtensionSystem::SensorBasic *sensor =
+        library ? library->findSensor(sensorName) : nullptr;
+    if (!sensor) {
+        statusBar()->showMessage(tr("No plug-in offers the sensor %1").arg(sensorName), 8000);
+        return nullptr;
+    }
+    auto *subWindow = new SensorSubWindow;
+    m_mdiArea->addSubWindow(subWindow);
+    ExtensionSystem::PluginInterface *plugin = library->createInstance(*sensor, subWindow);
+    if (!plugin) {
+        m_mdiArea->removeSubWindow(subWindow);
+        delete subWindow;
+        return nullptr;
+    }
+    plugin->setSensorName(sensorName);
+    subWindow->watchWidget();
+    if (subWindow->widget())
+        subWindow->resize(subWindow->widget()->size() + QSize(12, 36));
+    // The sub-window holds the plug-in's window, which the plug-in object
+    // deletes; so the sub-window goes only after the object is gone.
+    connect(plugin, &QObject::destroyed, subWindow, &QObject::deleteLater);
+    connect(subWindow, &SensorSubWindow::finished, this,
+            [this, plugin] { releasePlugin(plugin); });
+    m_sessions.append(Session{plugin, subWindow});
+    subWindow->show();
+    plugin->vAvailablePortsUpdated(m_portWatcher->ports());
+    return plugin;
+}
+
+QList<ExtensionSystem::PluginInterface *> MainWindow::pluginObjects() const
+{
+    QList<ExtensionSystem::PluginInterface *> plugins;
+    for (const Session &session : m_sessions) {
+        if (session.plugin)
+            plugins << session.plugin.data();
+    }
+    return plugins;
+}
+
+void MainWindow::releasePlugin(ExtensionSystem::PluginInterface *plugin)
+{
+    for (int i = 0; i < m_sessions.size(); ++i) {
+        if (m_sessions.at(i).plugin == plugin) {
+            m_sessions.removeAt(i);
+            // Never from under the plug-in: it may be inside one of its own
+            // nested event loops right now.
+            plugin->deleteLater();
+            m_released.append(plugin);
+            return;
+        }
+    }
+}
+
+void MainWindow::closeAllSensors()
+{
+    const QList<Session> sessions = m_sessions;
+    for (const Session &session : sessions) {
+        if (session.subWindow && !session.subWindow->isFinished())
+            session.subWindow->close();
+    }
+    // Called with no plug-in code on the stack, so the objects that closing has
+    // scheduled for deletion can go now.
+    m_sessions.clear();
+    for (const Session &session : sessions)
+        delete session.plugin.data();
+    deleteReleased();
+}
+
+void MainWindow::deleteReleased()
+{
+    for (const QPointer<ExtensionSystem::PluginInterface> &plugin : qAsConst(m_released))
+        delete plugin.data();
+    m_released.clear();
+}
+
+void MainWindow::reportPorts(const QStringList &ports)
+{
+    for (ExtensionSystem::PluginInterface *plugin : pluginObjects())
+        plugin->vAvailablePortsUpdated(ports);
+}
+
+void MainWindow::onSubWindowActivated(QMdiSubWindow *subWindow)
+{
+    for (const Session &session : qAsConst(m_sessions)) {
+        if (session.plugin)
+            session.plugin->setWindowActive(subWindow && session.subWindow == subWindow);
+    }
+    m_openSettingsAction->setEnabled(activePlugin() != nullptr);
+}
+
+ExtensionSystem::PluginInterface *MainWindow::activePlugin() const
+{
+    QMdiSubWindow *active = m_mdiArea->activeSubWindow();
+    for (const Session &session : m_sessions) {
+        if (active && session.subWindow == active)
+            return session.plugin.data();
+    }
+    return nullptr;
+}
+
+void MainWindow::openSettings()
+{
+    QPointer<ExtensionSystem::PluginInterface> plugin = activePlugin();
+    if (!plugin)
+        return;
+    const QString fileName = QFileDialog::getOpenFileName(
+        this, tr("Open Settings"), QString(), tr("Settings files (*.wts);;All files (*)"));
+    if (!fileName.isEmpty() && plugin)
+        plugin->vActionOpen(fileName);
+}
+
+void MainWindow::setPresentationMode(bool on)
+{
+    ExtensionSystem::Globals::setPresentationMode(on);
+    if (m_presentationAction->isChecked() != on)
+        m_presentationAction->setChecked(on);
+    for (ExtensionSystem::PluginInterface *plugin : pluginObjects())
+        plugin->vUpdate(QVariant(on));
+}
+
+void MainWindow::setLanguage(const QString &code)
+{
+    ExtensionSystem::Globals::setLanguage(code.toStdString());
+    (code == QLatin1String("de") ? m_germanAction : m_englishAction)->setChecked(true);
+    QCoreApplication::removeTranslator(m_translator);
+    const QString folder = QCoreApplication::applicationDirPath();
+    if (m_translator->load(QStringLiteral("kalvio_") + code, folder + QStringLiteral("/translations"))
+        || m_translator->load(QStringLiteral("kalvio_") + code, folder))
+        QCoreApplication::installTranslator(m_translator);
+    // The plug-in windows relabel themselves on this event, translator or not.
+    for (const Session &session : qAsConst(m_sessions)) {
+        if (session.subWindow && session.subWindow->widget()) {
+            QEvent change(QEvent::LanguageChange);
+            QCoreApplication::sendEvent(session.subWindow->widget(), &change);
+        }
+    }
+    retranslate();
+}
+
+bool MainWindow::saveScreenshot(const QString &fileName)
+{
+    return grab().save(fileName, "PNG");
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    const QList<Session> sessions = m_sessions;
+    for (const Session &session : sessions) {
+        if (session.subWindow && !session.subWindow->isFinished()
+            && !session.subWindow->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QMainWindow::changeEvent(event);
+}
+
+} // namespace Kalvio
