@@ -26,6 +26,8 @@ QtAbstractPropertyManager::QtAbstractPropertyManager(QObject *parent)
     : QObject(parent)
     , d(std::make_unique<QtAbstractPropertyManagerPrivate>())
 {
+    // Lets queued connections and signal spies carry properties.
+    qRegisterMetaType<QtProperty *>();
 }
 
 QtAbstractPropertyManager::~QtAbstractPropertyManager()

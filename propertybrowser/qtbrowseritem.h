@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMetaType>
 
 class QtProperty;
 class QtTreePropertyBrowser;
@@ -32,3 +33,5 @@ private:
     QtBrowserItem *m_parent;
     QList<QtBrowserItem *> m_children;
 };
+
+Q_DECLARE_METATYPE(QtBrowserItem *)

@@ -63,3 +63,5 @@ private:
 
     std::unique_ptr<QtPropertyPrivate> d;
 };
+
+Q_DECLARE_METATYPE(QtProperty *)

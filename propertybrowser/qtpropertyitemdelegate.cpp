@@ -3,6 +3,7 @@
 #include "qtproperty.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -42,6 +43,16 @@ QSize QtPropertyItemDelegate::sizeHint(const QStyleOptionViewItem &option,
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(qMax(size.height() + 4, m_minimumRowHeight));
     return size;
+}
+
+bool QtPropertyItemDelegate::eventFilter(QObject *object, QEvent *event)
+{
+    // Editors stay open, so Escape goes to the editor itself (a line edit takes
+    // back its typing) instead of closing it.
+    if (event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+        return false;
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 void QtPropertyItemDelegate::initStyleOption(QStyleOptionViewItem *option,

@@ -32,6 +32,7 @@ public:
                const QModelIndex &index) const override;
 
 protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
 
 private:

@@ -325,6 +325,7 @@ QtTreePropertyBrowser::QtTreePropertyBrowser(QWidget *parent)
     : QWidget(parent)
     , d(std::make_unique<QtTreePropertyBrowserPrivate>(this))
 {
+    qRegisterMetaType<QtBrowserItem *>();
     d->setUp();
 }
 
