@@ -223,8 +223,8 @@ QByteArray MasterSimulator::answer(const QByteArray &request)
 
     switch (control) {
     case CtrlProbe:
-        // Exactly 4 bytes: the master is there.
-        return makeFrame(CtrlProbe, QByteArray(1, data.isEmpty() ? '\1' : data.at(0)));
+        // Exactly 4 bytes: the master state, 0x81 = a device operating on port 1.
+        return makeFrame(CtrlProbe, QByteArray(1, char(0x81)));
     case CtrlSetup:
     case CtrlPortMode:
         return makeFrame(control, QByteArray());

@@ -104,7 +104,8 @@ void TestSimulatorProgram::identificationNamesACatalogueSensor()
     const QByteArray id = SimTest::payload(exchange(SimTest::fetch()), 3);
     QVERIFY2(id.size() >= 7, id.constData());
     bool known = false;
-    for (const SensorModelSpec &model : SimTest::loadDescription().sensors())
+    const SensorDescription description = SimTest::loadDescription();
+    for (const SensorModelSpec &model : description.sensors())
         known = known || id.left(4) == model.id.toLatin1();
     QVERIFY2(known, id.constData());
 }
@@ -120,7 +121,9 @@ void TestSimulatorProgram::logShowsRequestsAndAnswersInHex()
 {
     QVERIFY(startProgram({QStringLiteral("--log")}));
     QCOMPARE(exchange(QByteArray::fromHex("03511201")).size(), 4);
-    QTRY_VERIFY(m_process->readAllStandardError().contains("> 03 51 12 01"));
+    QByteArray log;
+    QTRY_VERIFY2((log += m_process->readAllStandardError()).contains("> 03 51 12 01"),
+                 log.constData());
 }
 
 void TestSimulatorProgram::endsOnSigtermAndRemovesTheLink()

@@ -1,0 +1,389 @@
+#include "serialchannel.h"
+
+#include <QPointer>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <cmath>
+
+namespace ExtensionSystem {
+
+namespace {
+
+bool isFatal(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+    case QSerialPort::PermissionError:
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::UnknownError:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QSerialPort::Parity toParity(char parity)
+{
+    switch (parity) {
+    case 'E':
+        return QSerialPort::EvenParity;
+    case 'O':
+        return QSerialPort::OddParity;
+    default:
+        return QSerialPort::NoParity;
+    }
+}
+
+void markUnanswered(CommunicationInterface::DataFrame *frame)
+{
+    if (!frame)
+        return;
+    for (CommunicationInterface::FrameQuery &query : frame->queries) {
+        query.answer.clear();
+        query.answered = 0;
+    }
+}
+
+} // namespace
+
+SerialChannel::SerialChannel(const PortSettings &settings, QObject *parent)
+    : CommunicationInterface(parent)
+    , m_settings(settings)
+    , m_port(new QSerialPort(this))
+    , m_runTimer(new QTimer(this))
+    , m_stepTimer(new QTimer(this))
+    , m_answerTimer(new QTimer(this))
+    , m_finishTimer(new QTimer(this))
+{
+    m_clock.start();
+    for (QTimer *timer : {m_runTimer, m_stepTimer, m_answerTimer, m_finishTimer}) {
+        timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+    }
+    connect(m_runTimer, &QTimer::timeout, this, &SerialChannel::run);
+    connect(m_stepTimer, &QTimer::timeout, this, [this] {
+        if (m_step == Step::Waiting)
+            beginWrite();
+        else if (m_step == Step::Writing)
+            writeNext();
+    });
+    connect(m_answerTimer, &QTimer::timeout, this, &SerialChannel::onAnswerTimeout);
+    connect(m_finishTimer, &QTimer::timeout, this, &SerialChannel::finishFrame);
+    connect(m_port, &QSerialPort::readyRead, this, &SerialChannel::onReadyRead);
+    connect(m_port, &QSerialPort::errorOccurred, this, &SerialChannel::onPortError);
+}
+
+SerialChannel::~SerialChannel()
+{
+    disconnect(m_port, nullptr, this, nullptr);
+    m_runTimer->stop();
+    m_stepTimer->stop();
+    m_answerTimer->stop();
+    m_finishTimer->stop();
+    if (m_port->isOpen())
+        m_port->close();
+    // Whoever waits for a frame must not wait forever; receivers connected
+    // directly still get these before the channel is gone.
+    for (int guard = 0; guard < 100000 && !m_queue.isEmpty(); ++guard) {
+        const Pending pending = m_queue.takeFirst();
+        markUnanswered(pending.frame);
+        emit emitFinished(pending.number);
+    }
+}
+
+bool SerialChannel::open()
+{
+    if (m_port->isOpen())
+        return true;
+    m_port->setPortName(m_settings.portName);
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        m_errorString = m_port->errorString();
+        m_port->clearError();
+        return false;
+    }
+    m_failed = false;
+    m_errorString.clear();
+    applyLineSettings();
+    m_port->clearError();
+    m_port->clear(QSerialPort::AllDirections);
+    if (!m_queue.isEmpty())
+        scheduleRun();
+    return true;
+}
+
+bool SerialChannel::isOpen() const
+{
+    return m_port->isOpen();
+}
+
+void SerialChannel::close()
+{
+    m_stepTimer->stop();
+    m_answerTimer->stop();
+    m_finishTimer->stop();
+    if (m_port->isOpen())
+        m_port->close();
+    m_step = Step::Idle;
+    if (!m_queue.isEmpty())
+        scheduleRun();
+}
+
+QString SerialChannel::errorString() const
+{
+    return m_errorString;
+}
+
+int SerialChannel::pendingFrames() const
+{
+    return m_queue.size();
+}
+
+void SerialChannel::vSendString(std::string bytes)
+{
+    if (m_port->isOpen() && !bytes.empty())
+        m_port->write(bytes.data(), qint64(bytes.size()));
+}
+
+unsigned int SerialChannel::uSendDataFrame(DataFrame *frame)
+{
+    ++m_lastNumber;
+    if (m_lastNumber == 0)
+        m_lastNumber = 1; // 0 means "no frame" to callers
+    m_queue.append(Pending{m_lastNumber, frame});
+    scheduleRun();
+    return m_lastNumber;
+}
+
+void SerialChannel::vApplyPortSettings(const PortSettings &settings)
+{
+    m_settings = settings;
+    if (m_port->isOpen())
+        applyLineSettings();
+}
+
+PortSettings SerialChannel::currentPortSettings() const
+{
+    return m_settings;
+}
+
+void SerialChannel::applyLineSettings()
+{
+    m_port->setBaudRate(m_settings.baudRate);
+    m_port->setDataBits(QSerialPort::DataBits(m_settings.dataBits));
+    m_port->setParity(toParity(m_settings.parity));
+    m_port->setStopBits(m_settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+}
+
+void SerialChannel::scheduleRun()
+{
+    if (!m_runTimer->isActive())
+        m_runTimer->start(0);
+}
+
+void SerialChannel::run()
+{
+    if (m_step != Step::Idle || m_queue.isEmpty())
+        return;
+    if (!m_port->isOpen()) {
+        failAll();
+        return;
+    }
+    m_queryIndex = 0;
+    m_attempt = 0;
+    startQuery();
+}
+
+SerialChannel::FrameQuery *SerialChannel::currentQuery() const
+{
+    if (m_queue.isEmpty() || !m_queue.first().frame)
+        return nullptr;
+    std::vector<FrameQuery> &queries = m_queue.first().frame->queries;
+    if (m_queryIndex < 0 || size_t(m_queryIndex) >= queries.size())
+        return nullptr;
+    return &queries[size_t(m_queryIndex)];
+}
+
+qint64 SerialChannel::msUntilLineFree() const
+{
+    return qMax<qint64>(0, m_lineFreeAt - m_clock.elapsed());
+}
+
+void SerialChannel::startQuery()
+{
+    FrameQuery *query = currentQuery();
+    if (!query) {
+        // Finished from a timer of its own: here we may be inside the port's readyRead,
+        // which the port does not emit again while a receiver runs a nested event loop.
+        m_step = Step::Finishing;
+        m_finishTimer->start(0);
+        return;
+    }
+    const qint64 wait = qMax<qint64>(m_attempt == 0 ? query->waitBeforeMs : 0, msUntilLineFree());
+    m_step = Step::Waiting;
+    if (wait > 0)
+        m_stepTimer->start(int(wait));
+    else
+        beginWrite();
+}
+
+void SerialChannel::beginWrite()
+{
+    FrameQuery *query = currentQuery();
+    if (!query || !m_port->isOpen())
+        return;
+    // Bytes on the line now are left over from an earlier exchange.
+    m_port->clear(QSerialPort::Input);
+    m_port->readAll();
+    m_buffer.clear();
+    m_answer.clear();
+    m_answerReady = false;
+    m_request = QByteArray(query->request.data(), int(query->request.size()));
+    m_written = 0;
+    m_step = Step::Writing;
+    m_answerTimer->start(int(std::ceil(qMax(0.0, query->timeoutMs))));
+    writeNext();
+}
+
+void SerialChannel::writeNext()
+{
+    if (m_step != Step::Writing || !m_port->isOpen())
+        return;
+    const int characterDelay = qMax(0, m_settings.characterDelay);
+    if (m_written < m_request.size()) {
+        const int count = characterDelay > 0 ? 1 : m_request.size() - m_written;
+        m_port->write(m_request.constData() + m_written, count);
+        // The write may have failed the port, which resets the step.
+        if (m_step != Step::Writing)
+            return;
+        m_written += count;
+        if (m_written < m_request.size()) {
+            m_stepTimer->start(characterDelay);
+            return;
+        }
+    }
+    m_lineFreeAt = m_clock.elapsed() + qMax(0, m_settings.lineDelay);
+    m_step = Step::Reading;
+    if (m_answerReady)
+        completeQuery(true);
+}
+
+void SerialChannel::onReadyRead()
+{
+    const QByteArray bytes = m_port->readAll();
+    if (m_step != Step::Writing && m_step != Step::Reading)
+        return; // nobody asked: stale
+    m_buffer.append(bytes);
+    takeCompleteAnswers();
+}
+
+void SerialChannel::takeCompleteAnswers()
+{
+    while (!m_answerReady && !m_buffer.isEmpty()) {
+        const int length = 1 + quint8(m_buffer.at(0));
+        if (m_buffer.size() < length)
+            return;
+        const QByteArray frame = m_buffer.left(length);
+        m_buffer.remove(0, length);
+        if (length < 2)
+            continue;
+        if (m_request.size() >= 3 && (frame.size() < 3 || frame.at(2) != m_request.at(2)))
+            continue; // the late answer to an earlier request
+        m_answer = frame;
+        m_answerReady = true;
+    }
+    if (m_answerReady && m_step == Step::Reading)
+        completeQuery(true);
+}
+
+void SerialChannel::onAnswerTimeout()
+{
+    if (m_step != Step::Writing && m_step != Step::Reading)
+        return;
+    FrameQuery *query = currentQuery();
+    if (query && m_attempt < query->retries && m_step == Step::Reading) {
+        ++m_attempt;
+        startQuery();
+        return;
+    }
+    completeQuery(false);
+}
+
+bool SerialChannel::acceptsAnswer(const QByteArray &answer) const
+{
+    const FrameQuery *query = currentQuery();
+    if (!query || query->answerPattern.empty() || query->answerPattern == ".*")
+        return true;
+    const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QString::fromStdString(query->answerPattern)),
+        QRegularExpression::DotMatchesEverythingOption);
+    return pattern.isValid() && pattern.match(QString::fromLatin1(answer)).hasMatch();
+}
+
+void SerialChannel::completeQuery(bool answered)
+{
+    m_answerTimer->stop();
+    m_stepTimer->stop();
+    if (FrameQuery *query = currentQuery()) {
+        const bool accepted = answered && acceptsAnswer(m_answer);
+        query->answer = accepted ? m_answer.toStdString() : std::string();
+        query->answered = accepted ? 1 : 0;
+    }
+    m_answer.clear();
+    m_answerReady = false;
+    ++m_queryIndex;
+    m_attempt = 0;
+    startQuery();
+}
+
+void SerialChannel::finishFrame()
+{
+    if (m_step != Step::Finishing)
+        return;
+    m_step = Step::Idle;
+    if (m_queue.isEmpty())
+        return;
+    const Pending done = m_queue.takeFirst();
+    m_lineFreeAt = qMax(m_lineFreeAt, m_clock.elapsed() + qMax(0, m_settings.interFrameDelay));
+    if (!m_queue.isEmpty())
+        scheduleRun();
+    // A receiver may queue frames, run a nested event loop or delete the channel.
+    emit emitFinished(done.number);
+}
+
+void SerialChannel::failAll()
+{
+    QPointer<SerialChannel> self(this);
+    // Frames queued by the receivers meanwhile wait for the next turn, so that a
+    // receiver that queues again on every failure cannot keep this loop going.
+    for (int count = m_queue.size(); count > 0 && !m_queue.isEmpty(); --count) {
+        const Pending pending = m_queue.takeFirst();
+        markUnanswered(pending.frame);
+        emit emitFinished(pending.number);
+        if (!self)
+            return;
+    }
+    if (!m_queue.isEmpty())
+        scheduleRun();
+}
+
+void SerialChannel::onPortError(QSerialPort::SerialPortError error)
+{
+    if (!isFatal(error) || !m_port->isOpen())
+        return;
+    // A vanished pseudo-terminal reports ReadError without end until the port is closed.
+    m_errorString = m_port->errorString();
+    m_failed = true;
+    m_stepTimer->stop();
+    m_answerTimer->stop();
+    m_port->close();
+    if (m_step != Step::Finishing) // a frame already complete keeps its answers
+        m_step = Step::Idle;
+    scheduleRun();
+    emit portFailed(m_errorString);
+}
+
+} // namespace ExtensionSystem

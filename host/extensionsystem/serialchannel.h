@@ -1,0 +1,109 @@
+#pragma once
+
+#include "communicationinterface.h"
+#include "extensionsystem_global.h"
+#include "portsettings.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QSerialPort>
+#include <QString>
+
+class QTimer;
+
+namespace ExtensionSystem {
+
+// The channel the host lends a plug-in for a serial port.
+//
+// Frames run one at a time in the order queued. For every query the channel
+// discards whatever stale bytes wait on the line, writes the request (one
+// character at a time when the port has a character delay), and reads one
+// length-prefixed answer ([L] and L further bytes) until it is complete or
+// timeoutMs has passed; an incomplete answer counts as none. An answer whose
+// third byte differs from the request's control octet (third byte) belongs to an
+// earlier request that was answered late, and is skipped. The line delay keeps
+// the line quiet after each request before the next one is written.
+//
+// emitFinished() always comes from the event loop. When the port fails (device
+// unplugged, other side of a pseudo-terminal closed) the channel closes it at the
+// first error and finishes every queued frame unanswered; deleting the channel
+// finishes the frames still queued as well.
+class EXTENSIONSYSTEM_EXPORT SerialChannel : public CommunicationInterface
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(SerialChannel)
+
+public:
+    explicit SerialChannel(const PortSettings &settings, QObject *parent = nullptr);
+    ~SerialChannel() override;
+
+    // Opens settings.portName; false with errorString() when the port cannot be opened.
+    bool open();
+    bool isOpen() const;
+    // Closes the port; queued frames finish unanswered.
+    void close();
+    QString errorString() const;
+    // Frames queued and not yet finished, the running one included.
+    int pendingFrames() const;
+
+    void vSendString(std::string bytes) override;
+    unsigned int uSendDataFrame(DataFrame *frame) override;
+    // Applies baud rate, data bits, parity, stop bits and the delays; a new port
+    // name takes effect at the next open().
+    void vApplyPortSettings(const PortSettings &settings) override;
+    PortSettings currentPortSettings() const override;
+
+signals:
+    // The open port failed and was closed; emitted once per failure.
+    void portFailed(const QString &errorString);
+
+private:
+    enum class Step { Idle, Waiting, Writing, Reading, Finishing };
+
+    struct Pending
+    {
+        unsigned int number = 0;
+        DataFrame *frame = nullptr;
+    };
+
+    void applyLineSettings();
+    void scheduleRun();
+    void run();
+    void startQuery();
+    void beginWrite();
+    void writeNext();
+    void onReadyRead();
+    void takeCompleteAnswers();
+    void onAnswerTimeout();
+    void completeQuery(bool answered);
+    void finishFrame();
+    void failAll();
+    void onPortError(QSerialPort::SerialPortError error);
+    bool acceptsAnswer(const QByteArray &answer) const;
+    qint64 msUntilLineFree() const;
+    FrameQuery *currentQuery() const;
+
+    PortSettings m_settings;
+    QSerialPort *m_port = nullptr;
+    QTimer *m_runTimer = nullptr;
+    QTimer *m_stepTimer = nullptr;
+    QTimer *m_answerTimer = nullptr;
+    QTimer *m_finishTimer = nullptr;
+    QList<Pending> m_queue;
+    unsigned int m_lastNumber = 0;
+    Step m_step = Step::Idle;
+    int m_queryIndex = 0;
+    int m_attempt = 0;
+    QByteArray m_request;
+    int m_written = 0;
+    QByteArray m_buffer;
+    QByteArray m_answer;
+    bool m_answerReady = false;
+    QElapsedTimer m_clock;
+    qint64 m_lineFreeAt = 0;
+    QString m_errorString;
+    bool m_failed = false;
+};
+
+} // namespace ExtensionSystem
