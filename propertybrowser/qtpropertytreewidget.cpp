@@ -51,9 +51,13 @@ void QtPropertyTreeWidget::drawRow(QPainter *painter, const QStyleOptionViewItem
     // Section headers are shaded over the whole width, the branch area included.
     QStyleOptionViewItem opt = option;
     opt.features &= ~QStyleOptionViewItem::Alternate;
-    QColor shade = option.palette.color(QPalette::Window);
-    if (shade == option.palette.color(QPalette::Base))
-        shade = shade.darker(106);
+    const QColor base = option.palette.color(QPalette::Base);
+    const QColor mid = option.palette.color(QPalette::Mid);
+    // A quarter of the way from the base towards the mid tone: visible in light
+    // and dark palettes alike.
+    const QColor shade = QColor::fromRgbF(base.redF() * 0.75 + mid.redF() * 0.25,
+                                          base.greenF() * 0.75 + mid.greenF() * 0.25,
+                                          base.blueF() * 0.75 + mid.blueF() * 0.25);
     painter->fillRect(QRect(0, option.rect.y(), viewport()->width(), option.rect.height()),
                       shade);
     QTreeWidget::drawRow(painter, opt, index);
