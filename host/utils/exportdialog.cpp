@@ -90,6 +90,7 @@ ExportDialog::ExportDialog(QList<ValueOverTime> series, QStringList captions, QW
     form->addRow(tr("Delimiter:"), m_delimiter);
 
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
+    m_buttons->button(QDialogButtonBox::Save)->setObjectName(QStringLiteral("save"));
     layout->addWidget(m_buttons);
 
     connect(browseButton, &QToolButton::clicked, this, &ExportDialog::browse);

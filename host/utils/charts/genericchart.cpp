@@ -48,6 +48,7 @@ struct GenericChart::Row
     QWidget *cell = nullptr;
     QLabel *currentValue = nullptr;
     QwtPlot *plot = nullptr;
+    QObject *canvas = nullptr; // compared with event targets, never dereferenced
     HistoryCurve *valueCurve = nullptr;
     HistoryCurve *analogCurve = nullptr;
     HistoryCurve *timelineCurve = nullptr;
@@ -132,7 +133,8 @@ GenericChart::GenericChart(int rows, QWidget *parent, QMainWindow *mainWindow,
         row->plot->setAxisScaleDraw(QwtPlot::xBottom, timeDraw);
         row->plot->setAxisScaleEngine(QwtPlot::xBottom, new QwtDateScaleEngine(Qt::LocalTime));
         row->plot->enableAxis(QwtPlot::yRight, false);
-        row->plot->canvas()->installEventFilter(this);
+        row->canvas = row->plot->canvas();
+        row->canvas->installEventFilter(this);
         cellLayout->addWidget(row->plot, 1);
 
         row->valueCurve = new HistoryCurve(&row->history, ChartHistory::Value, tr("Value"));
@@ -167,9 +169,13 @@ GenericChart::GenericChart(int rows, QWidget *parent, QMainWindow *mainWindow,
 GenericChart::~GenericChart()
 {
     // The plots and their curves go before the histories the curves draw.
+    m_timeline->canvas()->removeEventFilter(this);
+    for (auto &row : m_rows)
+        row->plot->canvas()->removeEventFilter(this);
     for (auto &row : m_rows)
         delete row->cell;
     delete m_timeline;
+    m_timeline = nullptr;
 }
 
 GenericChart::Row *GenericChart::rowAt(int row) const
@@ -645,7 +651,7 @@ bool GenericChart::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_timeline->canvas())
         return handleTimelineEvent(event);
     for (auto &row : m_rows) {
-        if (watched == row->plot->canvas())
+        if (watched == row->canvas)
             return handleCanvasEvent(*row, event);
     }
     return QWidget::eventFilter(watched, event);

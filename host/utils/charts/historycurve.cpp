@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <qwt_graphic.h>
+#include <qwt_painter.h>
 #include <qwt_scale_map.h>
 
 #include <algorithm>
@@ -47,14 +48,14 @@ QVector<QRectF> HistoryCurve::fillColumns(const QVector<QPolygonF> &pieces,
     };
     for (const QPolygonF &piece : pieces) {
         if (piece.size() == 1)
-            reach(int(std::floor(piece.first().x())) - left, piece.first().y());
+            reach(int(std::floor(piece.first().x() + 0.5)) - left, piece.first().y());
         for (int i = 1; i < piece.size(); ++i) {
             const QPointF a = piece.at(i - 1);
             const QPointF b = piece.at(i);
             const double x0 = std::min(a.x(), b.x());
             const double x1 = std::max(a.x(), b.x());
-            const int c0 = std::max(0, int(std::floor(x0)) - left);
-            const int c1 = std::min(columns - 1, int(std::floor(x1)) - left);
+            const int c0 = std::max(0, int(std::floor(x0 + 0.5)) - left);
+            const int c1 = std::min(columns - 1, int(std::floor(x1 + 0.5)) - left);
             for (int c = c0; c <= c1; ++c) {
                 if (x1 - x0 < 1e-9) {
                     reach(c, a.y());
@@ -62,8 +63,8 @@ QVector<QRectF> HistoryCurve::fillColumns(const QVector<QPolygonF> &pieces,
                     continue;
                 }
                 // The segment's ends within this column.
-                const double xa = std::max(x0, double(left + c));
-                const double xb = std::min(x1, double(left + c + 1));
+                const double xa = std::max(x0, left + c - 0.5);
+                const double xb = std::min(x1, left + c + 0.5);
                 const double slope = (b.y() - a.y()) / (b.x() - a.x());
                 reach(c, a.y() + (xa - a.x()) * slope);
                 reach(c, a.y() + (xb - a.x()) * slope);
@@ -124,20 +125,22 @@ QVector<QPolygonF> HistoryCurve::polylines(const QwtScaleMap &xMap, const QwtSca
             flush();
     };
 
-    std::size_t begin = h.lowerBound(xMap.invTransform(left));
+    // Column c holds the points that land on pixel left + c when rounded,
+    // which is where a painter without antialiasing puts them.
+    std::size_t begin = h.lowerBound(xMap.invTransform(left - 0.5));
     if (begin > 0)
         addPoint(begin - 1);
-    for (int c = 0; c < columns; ++c) {
-        const double edge = xMap.invTransform(left + c + 1);
+    for (int c = 0; c <= columns; ++c) {
+        const double edge = xMap.invTransform(left + c + 0.5);
         const std::size_t end =
-            h.lowerBound(c + 1 == columns ? std::nextafter(edge, HUGE_VAL) : edge, begin);
+            h.lowerBound(c == columns ? std::nextafter(edge, HUGE_VAL) : edge, begin);
         const std::size_t n = end > begin ? end - begin : 0;
         if (n > 0 && n <= 4) {
             for (std::size_t i = begin; i < end; ++i)
                 addPoint(i);
         } else if (n > 4) {
             const ChartHistory::Extremes e = h.extremes(m_series, begin, end);
-            const double xc = left + c + 0.5;
+            const double xc = left + c;
             if (e.nonFinite == 0) {
                 current.append(pointAt(begin));
                 current.append(QPointF(xc, yOf(e.min)));
@@ -148,7 +151,7 @@ QVector<QPolygonF> HistoryCurve::polylines(const QwtScaleMap &xMap, const QwtSca
                 flush();
                 if (e.finite > 0)
                     pieces.append(QPolygonF(QVector<QPointF>{QPointF(xc, yOf(e.min)),
-                                                                    QPointF(xc, yOf(e.max))}));
+                                                             QPointF(xc, yOf(e.max))}));
                 addPoint(end - 1);
             }
         }
@@ -171,9 +174,15 @@ QVector<QPolygonF> HistoryCurve::polylines(const QwtScaleMap &xMap, const QwtSca
 void HistoryCurve::draw(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
                         const QRectF &canvasRect) const
 {
-    const QVector<QPolygonF> pieces = polylines(xMap, yMap, canvasRect);
+    QVector<QPolygonF> pieces = polylines(xMap, yMap, canvasRect);
     if (pieces.isEmpty())
         return;
+    if (QwtPainter::roundingAlignment(painter)) {
+        for (QPolygonF &piece : pieces) {
+            for (QPointF &p : piece)
+                p = QPointF(qRound(p.x()), qRound(p.y()));
+        }
+    }
     painter->save();
     if (m_brush.style() != Qt::NoBrush) {
         const double base = std::clamp(yMap.transform(m_baseline), canvasRect.top() - 1.0,
