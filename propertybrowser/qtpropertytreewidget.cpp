@@ -108,6 +108,24 @@ void QtPropertyTreeWidget::mouseReleaseEvent(QMouseEvent *event)
     QApplication::sendEvent(target, &release);
 }
 
+void QtPropertyTreeWidget::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // A double click on a property's name starts editing its value; on a group it
+    // folds the group as usual.
+    QTreeWidgetItem *item = itemAt(event->pos());
+    if (event->button() != Qt::LeftButton || !item || item->isFirstColumnSpanned()
+        || columnAt(event->pos().x()) != 0) {
+        QTreeWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    if (!itemWidget(item, 1))
+        QTreeWidget::mouseDoubleClickEvent(event);
+    QWidget *editor = itemWidget(item, 1);
+    if (editor && !buttonOf(editor))
+        focusEditor(item);
+    event->accept();
+}
+
 void QtPropertyTreeWidget::keyPressEvent(QKeyEvent *event)
 {
     QTreeWidgetItem *item = currentItem();

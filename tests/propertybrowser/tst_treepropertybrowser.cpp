@@ -42,6 +42,8 @@ private slots:
     void destroyedPropertyLeavesTree();
     void buttonRowEmitsButtonClicked();
     void currentItemSignal();
+    void doubleClickOnNameStartsEditing();
+    void managersMayGoBeforeTheBrowser();
 
 private:
     QTreeWidgetItem *row(QtBrowserItem *item) const;
@@ -496,6 +498,41 @@ void TestTreePropertyBrowser::currentItemSignal()
     QCOMPARE(current.first().at(0).value<QtBrowserItem *>(), item);
     QCOMPARE(m_browser->currentItem(), item);
     QCOMPARE(item->browser(), m_browser.get());
+}
+
+void TestTreePropertyBrowser::doubleClickOnNameStartsEditing()
+{
+    QtProperty *delay = m_ints->addProperty("Switch delay");
+    m_ints->setRange(delay, 0, 5000);
+    m_root->addSubProperty(delay);
+    QtBrowserItem *item = m_browser->items(delay).value(0);
+    QTreeWidget *tree = m_browser->treeWidget();
+    const QPoint name(tree->header()->sectionViewportPosition(0) + 40,
+                      tree->visualItemRect(row(item)).center().y());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, name);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, name);
+    auto *spinBox = qobject_cast<QSpinBox *>(editorOf(item));
+    QVERIFY(spinBox);
+    QTRY_VERIFY(spinBox->hasFocus());
+
+    QSignalSpy values(m_ints, &QtIntPropertyManager::valueChanged);
+    QTest::keyClicks(spinBox, "250");
+    QTest::keyClick(spinBox, Qt::Key_Enter);
+    QCOMPARE(values.count(), 1);
+    QCOMPARE(m_ints->value(delay), 250);
+}
+
+void TestTreePropertyBrowser::managersMayGoBeforeTheBrowser()
+{
+    QtProperty *threshold = m_doubles->addProperty("Threshold");
+    m_root->addSubProperty(threshold);
+    m_browser->setCurrentItem(m_browser->items(threshold).value(0));
+    QVERIFY(editorOf(m_browser->items(threshold).value(0)));
+
+    m_owner.reset();
+    QVERIFY(m_browser->topLevelItems().isEmpty());
+    QCOMPARE(m_browser->treeWidget()->topLevelItemCount(), 0);
+    QVERIFY(!m_browser->currentItem());
 }
 
 QTEST_MAIN(TestTreePropertyBrowser)
