@@ -3,8 +3,10 @@
 #include "qtproperty.h"
 
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -47,11 +49,21 @@ QSize QtPropertyItemDelegate::sizeHint(const QStyleOptionViewItem &option,
 
 bool QtPropertyItemDelegate::eventFilter(QObject *object, QEvent *event)
 {
-    // Editors stay open, so Escape goes to the editor itself (a line edit takes
-    // back its typing) instead of closing it.
+    // Editors stay open, so Escape takes back what was typed instead of closing
+    // the editor. Spin boxes commit only on Enter or focus loss, so their value
+    // is still the one before the typing.
     if (event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        if (auto *spinBox = qobject_cast<QSpinBox *>(object)) {
+            spinBox->setValue(spinBox->value());
+            return true;
+        }
+        if (auto *spinBox = qobject_cast<QDoubleSpinBox *>(object)) {
+            spinBox->setValue(spinBox->value());
+            return true;
+        }
         return false;
+    }
     return QStyledItemDelegate::eventFilter(object, event);
 }
 

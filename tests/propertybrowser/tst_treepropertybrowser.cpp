@@ -141,12 +141,20 @@ void TestTreePropertyBrowser::typingIntoDoubleSpinBox_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<double>("expected");
     QTest::addColumn<int>("emits");
+    QTest::addColumn<int>("finishKey");
 
-    QTest::newRow("beyond the maximum is clamped") << 0.0 << 10.0 << 2 << "12.3456" << 10.0 << 1;
-    QTest::newRow("below the minimum is clamped") << -5.0 << 10.0 << 1 << "-70" << -5.0 << 1;
-    QTest::newRow("extra decimals are rounded") << 0.0 << 10.0 << 2 << "3.14159" << 3.14 << 1;
-    QTest::newRow("three decimals kept") << 0.0 << 100.0 << 3 << "42.125" << 42.125 << 1;
-    QTest::newRow("the current value emits nothing") << 0.0 << 10.0 << 2 << "2.500" << 2.5 << 0;
+    const int enter = Qt::Key_Return;
+    QTest::newRow("beyond the maximum is clamped")
+        << 0.0 << 10.0 << 2 << "12.3456" << 10.0 << 1 << enter;
+    QTest::newRow("below the minimum is clamped")
+        << -5.0 << 10.0 << 1 << "-70" << -5.0 << 1 << enter;
+    QTest::newRow("extra decimals are rounded")
+        << 0.0 << 10.0 << 2 << "3.14159" << 3.14 << 1 << enter;
+    QTest::newRow("three decimals kept") << 0.0 << 100.0 << 3 << "42.125" << 42.125 << 1 << enter;
+    QTest::newRow("the current value emits nothing")
+        << 0.0 << 10.0 << 2 << "2.500" << 2.5 << 0 << enter;
+    QTest::newRow("Escape takes the typing back")
+        << 0.0 << 10.0 << 2 << "7.25" << 2.5 << 0 << int(Qt::Key_Escape);
 }
 
 void TestTreePropertyBrowser::typingIntoDoubleSpinBox()
@@ -157,6 +165,7 @@ void TestTreePropertyBrowser::typingIntoDoubleSpinBox()
     QFETCH(QString, typed);
     QFETCH(double, expected);
     QFETCH(int, emits);
+    QFETCH(int, finishKey);
 
     QtProperty *threshold = m_doubles->addProperty("Threshold");
     m_doubles->setRange(threshold, minimum, maximum);
@@ -174,10 +183,13 @@ void TestTreePropertyBrowser::typingIntoDoubleSpinBox()
     QTest::keyClick(spinBox, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(spinBox, typed);
     QCOMPARE(values.count(), 0);
-    QTest::keyClick(spinBox, Qt::Key_Return);
+    QTest::keyClick(spinBox, Qt::Key(finishKey));
+    // Leaving the editor must not commit what Escape took back.
+    m_browser->treeWidget()->setFocus();
 
     QCOMPARE(values.count(), emits);
     QCOMPARE(m_doubles->value(threshold), expected);
+    QCOMPARE(spinBox->text(), QString::number(expected, 'f', decimals));
     if (emits)
         QCOMPARE(values.first().at(1).toDouble(), expected);
     QCOMPARE(row(item)->text(1), QString::number(expected, 'f', decimals));
