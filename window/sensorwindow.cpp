@@ -29,6 +29,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTreeWidget>
 
 namespace OrvexSensorPlugin {
 namespace Core {
