@@ -1,10 +1,15 @@
 #include "historytext.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
 
 namespace Utils {
 namespace Charts {
@@ -50,10 +55,29 @@ void appendNumber(std::string &out, double d)
     out.append(buffer, r.ptr);
 }
 
+// Reads the fields of the text in place; each field is copied into a small
+// buffer, refusing any character beyond ASCII.
+// A long history's text is tens of megabytes; faulting it in as 2 MB pages
+// instead of 4 kB ones saves most of the time spent writing it.
+void adviseHugePages(QString &text)
+{
+#if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t Huge = std::uintptr_t(2) << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
+    const std::uintptr_t end = begin + std::uintptr_t(text.capacity()) * sizeof(QChar);
+    const std::uintptr_t first = (begin + Huge - 1) & ~(Huge - 1);
+    const std::uintptr_t last = end & ~(Huge - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(text)
+#endif
+}
+
 class Reader
 {
 public:
-    Reader(const char *begin, const char *end, char separator)
+    Reader(const QChar *begin, const QChar *end, QChar separator)
         : m_pos(begin)
         , m_end(end)
         , m_separator(separator)
@@ -62,21 +86,25 @@ public:
     bool atEnd() const { return m_done; }
     std::size_t remaining() const { return std::size_t(m_end - m_pos); }
 
-    // The next field; false when there is none left.
+    // The next field; false when there is none left or it is not plain ASCII.
     bool next(const char *&begin, const char *&end)
     {
         if (m_done)
             return false;
-        begin = m_pos;
-        const void *hit = std::memchr(m_pos, m_separator, std::size_t(m_end - m_pos));
-        if (hit) {
-            end = static_cast<const char *>(hit);
-            m_pos = end + 1;
-        } else {
-            end = m_end;
-            m_pos = m_end;
-            m_done = true;
+        std::size_t length = 0;
+        while (m_pos != m_end && *m_pos != m_separator) {
+            const ushort c = m_pos->unicode();
+            if (c >= 128 || length == sizeof m_field)
+                return false;
+            m_field[length++] = char(c);
+            ++m_pos;
         }
+        if (m_pos == m_end)
+            m_done = true;
+        else
+            ++m_pos;
+        begin = m_field;
+        end = m_field + length;
         return true;
     }
 
@@ -135,10 +163,11 @@ private:
         return std::isnan(value);
     }
 
-    const char *m_pos;
-    const char *m_end;
-    char m_separator;
+    const QChar *m_pos;
+    const QChar *m_end;
+    QChar m_separator;
     bool m_done = false;
+    char m_field[64];
 };
 
 } // namespace
@@ -164,26 +193,40 @@ QString historyToString(const std::vector<const ChartHistory *> &rows, QChar sep
     for (const ChartHistory *row : rows)
         points += row->size();
 
-    std::string out;
-    out.reserve(32 + rows.size() * 24 + points * 64);
-    out += Magic;
-    out += sep;
-    out += Version;
-    out += sep;
-    out += std::to_string(rows.size());
+    // Fresh memory is slow to touch the first time, so the text is formatted
+    // into a small buffer that stays in the cache and appended to the result,
+    // whose untouched reserve costs nothing. A number takes at most 24 characters.
+    QString text;
+    text.reserve(int(std::min<std::size_t>(64 + rows.size() * 24 + points * 78,
+                                           std::size_t(std::numeric_limits<int>::max() / 2))));
+    adviseHugePages(text);
+    std::string buffer;
+    buffer.reserve(1 << 16);
+    auto flush = [&] {
+        text.append(QLatin1String(buffer.data(), int(buffer.size())));
+        buffer.clear();
+    };
+    buffer += Magic;
+    buffer += sep;
+    buffer += Version;
+    buffer += sep;
+    buffer += std::to_string(rows.size());
     for (const ChartHistory *row : rows) {
-        out += sep;
-        out += std::to_string(row->size());
+        buffer += sep;
+        buffer += std::to_string(row->size());
         for (std::size_t i = 0; i < row->size(); ++i) {
-            out += sep;
-            appendNumber(out, row->time(i));
-            out += sep;
-            appendNumber(out, row->value(i, ChartHistory::Value));
-            out += sep;
-            appendNumber(out, row->value(i, ChartHistory::Analog));
+            buffer += sep;
+            appendNumber(buffer, row->time(i));
+            buffer += sep;
+            appendNumber(buffer, row->value(i, ChartHistory::Value));
+            buffer += sep;
+            appendNumber(buffer, row->value(i, ChartHistory::Analog));
+            if (buffer.size() > (1 << 16) - 128)
+                flush();
         }
     }
-    return QString::fromLatin1(out.data(), int(out.size()));
+    flush();
+    return text;
 }
 
 bool historyFromString(const QString &text, QChar separator, std::size_t expectedRows,
@@ -191,10 +234,7 @@ bool historyFromString(const QString &text, QChar separator, std::size_t expecte
 {
     if (!isValidHistorySeparator(separator))
         return false;
-    // Characters beyond Latin-1 turn into '?', which no field accepts.
-    const QByteArray latin = text.toLatin1();
-    Reader reader(latin.constData(), latin.constData() + latin.size(),
-                  char(separator.unicode()));
+    Reader reader(text.constData(), text.constData() + text.size(), separator);
 
     std::size_t rowCount = 0;
     if (!reader.word(Magic) || !reader.word(Version) || !reader.count(rowCount)

@@ -1,0 +1,161 @@
+// Read-all and write-all of the real data file's parameters through the host's
+// SerialChannel, a pseudo-terminal and the iolink-master-sim program. The
+// baseline is the sum of the waits the transfers prescribe (120 + 50 + 70 + 70 ms
+// a read, 250 + 100 + 100 + 250 ms a write); the overhead is what the plug-in,
+// the channel and the line add to them.
+
+#include "comm/iolinkframes.h"
+#include "window/sensorwindow.h"
+#include "window/sensorwindowstate.h"
+
+#include "extensionsystem/portsettings.h"
+#include "extensionsystem/sensorbasic.h"
+#include "extensionsystem/serialchannel.h"
+
+#include "qtintpropertymanager.h"
+#include "qtproperty.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <cstdio>
+
+namespace OrvexSensorPlugin {
+namespace Core {
+
+struct SensorWindowTestAccess
+{
+    static SensorWindowState &state(SensorWindow &w) { return *w.state; }
+    static bool &connected(SensorWindow &w) { return w.connected; }
+    static const QMap<QString, QString> &addresses(SensorWindow &w)
+    {
+        return w.parameterAddresses;
+    }
+    static QtProperty *find(SensorWindow &w, const QString &id)
+    {
+        return w.findPropertyById(w.state->rootProperty, id.toStdString());
+    }
+    static void writeAll(SensorWindow &w) { w.vWriteAllSettings(false); }
+    static void enableTreeDataHandling(SensorWindow &w, bool on) { w.enableTreeDataHandling(on); }
+};
+
+} // namespace Core
+} // namespace OrvexSensorPlugin
+
+using namespace OrvexSensorPlugin::Core;
+using Access = SensorWindowTestAccess;
+
+namespace {
+
+constexpr int readWaitsMs = 120 + 50 + 70 + 70;
+constexpr int writeWaitsMs = 250 + 100 + 100 + 250;
+
+bool excludedFromWriteAll(const QString &id)
+{
+    return id.contains(QLatin1String("ReadOnly")) || id.contains(QLatin1String("InputMode"))
+        || id.contains(QLatin1String("TEACHBUTTON"));
+}
+
+void printFigures(const char *name, int parameters, qint64 wallMs, qint64 waitsMs)
+{
+    const double overhead = double(wallMs - waitsMs);
+    std::printf("%s_parameters: %d count\n", name, parameters);
+    std::printf("%s_wall: %lld ms\n", name, static_cast<long long>(wallMs));
+    std::printf("%s_prescribed_waits: %lld ms\n", name, static_cast<long long>(waitsMs));
+    std::printf("%s_overhead: %.0f ms\n", name, overhead);
+    std::printf("%s_overhead_per_parameter: %.1f ms\n", name, overhead / qMax(1, parameters));
+    std::printf("%s_overhead_ratio: %.1f %%\n", name, 100.0 * overhead / qMax<qint64>(1, waitsMs));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QDir bin(QCoreApplication::applicationDirPath());
+
+    QProcess simulator;
+    simulator.setProcessChannelMode(QProcess::SeparateChannels);
+    simulator.start(bin.filePath(QStringLiteral("iolink-master-sim")),
+                    {QStringLiteral("--data"), bin.filePath(QStringLiteral("IoLinkZT4Kfamily.xml"))});
+    if (!simulator.waitForStarted(5000) || !simulator.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "iolink-master-sim did not start: %s\n",
+                     qPrintable(simulator.errorString()));
+        return 1;
+    }
+    const QString device = QString::fromLocal8Bit(simulator.readLine()).trimmed();
+
+    int status = 0;
+    {
+        ExtensionSystem::PortSettings settings;
+        settings.portName = device;
+        ExtensionSystem::SerialChannel channel(settings);
+        if (!channel.open()) {
+            std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(device),
+                         qPrintable(channel.errorString()));
+            simulator.terminate();
+            simulator.waitForFinished(3000);
+            return 1;
+        }
+
+        ExtensionSystem::SensorBasic chosen;
+        chosen.setName("ZT4K-010 -1...10 bar");
+        SensorWindow window(chosen);
+        window.setCommunication(&channel);
+        Access::connected(window) = true;
+
+        int readable = 0;
+        int writable = 0;
+        QList<QtProperty *> counters;
+        const QMap<QString, QString> &addresses = Access::addresses(window);
+        for (auto it = addresses.cbegin(); it != addresses.cend(); ++it) {
+            const auto address = parseParameterAddress(it.value());
+            QtProperty *property = Access::find(window, it.key());
+            if (!address || !isSupportedSizeCode(address->sizeCode) || !property)
+                continue;
+            ++readable;
+            if (!excludedFromWriteAll(it.key()))
+                ++writable;
+            if (property->propertyManager() == Access::state(window).intManager)
+                counters << property;
+        }
+        if (readable == 0) {
+            std::fprintf(stderr, "no parameters: is IoLinkZT4Kfamily.xml beside the program?\n");
+            status = 1;
+        } else {
+            // Values the sensor does not hold: the read must replace them.
+            QMap<QtProperty *, int> sentinels;
+            Access::enableTreeDataHandling(window, false);
+            for (QtProperty *p : counters) {
+                Access::state(window).intManager->setValue(p, 12345);
+                sentinels[p] = Access::state(window).intManager->value(p);
+            }
+            Access::enableTreeDataHandling(window, true);
+
+            QElapsedTimer clock;
+            clock.start();
+            window.readAllParameters();
+            const qint64 readMs = clock.elapsed();
+            int taken = 0;
+            for (QtProperty *p : counters)
+                taken += Access::state(window).intManager->value(p) != sentinels.value(p) ? 1 : 0;
+
+            clock.restart();
+            Access::writeAll(window);
+            const qint64 writeMs = clock.elapsed();
+
+            printFigures("readall", readable, readMs, qint64(readable) * readWaitsMs);
+            std::printf("readall_values_taken: %d of %d count\n", taken, int(counters.size()));
+            printFigures("writeall", writable, writeMs, qint64(writable) * writeWaitsMs);
+        }
+        window.setCommunication(nullptr);
+    }
+
+    simulator.terminate();
+    simulator.waitForFinished(3000);
+    return status;
+}
