@@ -51,7 +51,8 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("data"), QStringLiteral("Sensor data file."), QStringLiteral("file"),
-         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("IoLinkZT4Kfamily.xml"))},
+         QDir(QCoreApplication::applicationDirPath())
+             .filePath(QStringLiteral("IoLinkZT4Kfamily.xml"))},
         {QStringLiteral("product-id"),
          QStringLiteral("ProductID of the sensor (default: first variant of the first model)."),
          QStringLiteral("text")},

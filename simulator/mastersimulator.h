@@ -57,7 +57,8 @@ public:
 
     // The next `count` requests suffer `fault` (queued behind faults injected before).
     void injectFault(Fault fault, int count = 1);
-    // Probability in [0, 1] that a request suffers `fault` (Drop, Late, Error, Garbage, Truncated).
+    // Probability in [0, 1] that a request suffers `fault`
+    // (Drop, Late, Error, Garbage or Truncated).
     void setFaultRate(Fault fault, double probability);
     void setLateDelayMs(int ms);
     int lateDelayMs() const;

@@ -112,7 +112,8 @@ void SimulatedChannel::completeQuery()
             const QRegularExpression pattern(
                 QRegularExpression::anchoredPattern(QString::fromStdString(query.answerPattern)),
                 QRegularExpression::DotMatchesEverythingOption);
-            accepted = pattern.isValid() && pattern.match(QString::fromLatin1(m_answer)).hasMatch();
+            accepted = pattern.isValid()
+                       && pattern.match(QString::fromLatin1(m_answer)).hasMatch();
         }
         query.answer = accepted ? m_answer.toStdString() : std::string();
         query.answered = accepted ? 1 : 0;

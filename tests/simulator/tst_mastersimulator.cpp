@@ -322,7 +322,8 @@ void TestMasterSimulator::pumpCycleStaysInRangeAndMoves()
         lowest = qMin(lowest, bar);
         highest = qMax(highest, bar);
     }
-    QVERIFY2(highest - lowest > 5.0, qPrintable(QStringLiteral("%1..%2").arg(lowest).arg(highest)));
+    QVERIFY2(highest - lowest > 5.0,
+             qPrintable(QStringLiteral("%1..%2").arg(lowest).arg(highest)));
     // The same time and seed give the same value.
     m_now = 1234;
     const QByteArray first = m_master->handle(SimTest::poll()).bytes;

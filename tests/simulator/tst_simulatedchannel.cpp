@@ -27,6 +27,7 @@ private slots:
     void answerPatternMustMatch();
     void latencyDelaysTheAnswer();
     void deletingTheChannelFinishesQueuedFrames();
+    void receiverWaitingInsideFinishedIsServed();
 
 private:
     static DataFrame frame(const QByteArray &request, double timeoutMs = 300.0,
@@ -194,6 +195,32 @@ void TestSimulatedChannel::deletingTheChannelFinishesQueuedFrames()
     delete m_channel;
     QCOMPARE(finished, (QList<unsigned int>{first, second}));
     QCOMPARE(a.queries[0].answered, 0);
+}
+
+void TestSimulatedChannel::receiverWaitingInsideFinishedIsServed()
+{
+    DataFrame first = frame(QByteArray::fromHex("03511201"));
+    DataFrame second = frame(SimTest::poll());
+    unsigned int firstNumber = 0;
+    unsigned int secondNumber = 0;
+    bool secondDoneInside = false;
+    connect(m_channel, &SimulatedChannel::emitFinished, this, [&](unsigned int number) {
+        if (number != firstNumber)
+            return;
+        QEventLoop loop;
+        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+        connect(m_channel, &SimulatedChannel::emitFinished, &loop, [&](unsigned int inner) {
+            if (inner == secondNumber) {
+                secondDoneInside = true;
+                loop.quit();
+            }
+        });
+        secondNumber = m_channel->uSendDataFrame(&second);
+        loop.exec();
+    });
+    firstNumber = m_channel->uSendDataFrame(&first);
+    QTRY_VERIFY(secondDoneInside);
+    QCOMPARE(second.queries[0].answered, 1);
 }
 
 QTEST_GUILESS_MAIN(TestSimulatedChannel)
