@@ -1,20 +1,152 @@
 #include "window/sensorwindow.h"
 
 #include "window/sensorwindowstate.h"
+#include "window/sensorwindowui.h"
 
-#include <QEvent>
+#include "chart/pressureunits.h"
+#include "chart/processvalue.h"
 
-// Not built yet: each body below is filled in by its subsystem.
+#include "utils/charts/genericchart.h"
+#include "utils/thresholdmultimanager.h"
+#include "utils/thresholdwindowwidget.h"
+
+#include <QAction>
+#include <QColor>
+#include <QIcon>
+#include <QPixmap>
+#include <QToolBar>
+#include <QTreeWidgetItem>
+#include <QVBoxLayout>
 
 namespace OrvexSensorPlugin {
 namespace Core {
 
-Utils::Charts::GenericChart *SensorWindow::createChart(QWidget *) { return nullptr; }
-void SensorWindow::setPressurePlotTitle() {}
-void SensorWindow::processDataReceived(const QString &) {}
-void SensorWindow::updateChart() {}
-void SensorWindow::setWindowActive(bool) {}
-void SensorWindow::vZommResetForNoiseLine() {}
+namespace {
+
+enum ProcessDataRow { Output1Row = 0, Output2Row = 1, SignalRow = 2, ValueRow = 3 };
+
+QTreeWidgetItem *processDataRow(const SensorWindowState *state, int row)
+{
+    return row < state->processDataItems.size() ? state->processDataItems.at(row) : nullptr;
+}
+
+// An active indicator shows its image at LED size rather than as a small icon.
+void showActive(QTreeWidgetItem *item, const QString &text, const QString &image)
+{
+    item->setText(1, text);
+    item->setData(1, Qt::DecorationRole,
+                  QPixmap(image).scaled(40, 40, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void showInactive(QTreeWidgetItem *item, const QString &text, const QString &icon)
+{
+    item->setText(1, text);
+    item->setIcon(1, QIcon(icon));
+}
+
+} // namespace
+
+Utils::Charts::GenericChart *SensorWindow::createChart(QWidget *parent)
+{
+    auto *chart = new Utils::Charts::GenericChart(1, parent, nullptr, true, false);
+    chart->setCurrentValuePrecision(0, 2);
+    chart->setScale(0, -100.0, 100000.0);
+    chart->setAllowNegativeValues(0, true);
+    chart->setPlotColor(0, QColor(0, 0, 188, 255), false, QColor(0, 0, 188, 20), 1);
+    chart->vSetLabels(true);
+    chart->AddLayoutRow(1);
+    chart->UpdateLayout();
+    chart->setMinPanOffset(0, 100);
+    chart->setMaxPanOffset(0, 500);
+
+    auto *overlay = new Utils::ThresholdWindowWidget(chart->poPlot(0), 0);
+    state->thresholdWindow = overlay;
+    state->thresholdWindows.append(overlay);
+    state->thresholdManager = new Utils::ThresholdMultiManager(0); // deleted by the window
+    overlay->allowOverlapping(true);
+    // The slot needs to know which overlay a drag came from.
+    connect(overlay, &Utils::ThresholdWindowWidget::emitValueChanged, this,
+            [this, overlay](unsigned int mark, double value) {
+                const int previous = state->thresholdComponent;
+                state->thresholdComponent = overlay->getComponentIndex();
+                chartThresholdChanged(mark, value);
+                state->thresholdComponent = previous;
+            });
+    overlay->setWindowSizeVisible(false);
+    overlay->setReadOnly(false);
+    state->thresholdManager->setOutputs(2);
+
+    createOutputCombo();
+
+    auto *layout = new QVBoxLayout(parent);
+    layout->addWidget(chart);
+    chart->setScale(0, state->minRange, state->maxRange);
+    return chart;
+}
+
+void SensorWindow::setPressurePlotTitle()
+{
+    if (state->chart)
+        state->chart->setPlotTitle(0, tr("Pressure") + QStringLiteral(" (bar)"), false,
+                                   QString(), true);
+}
+
+void SensorWindow::processDataReceived(const QString &hexAnswer)
+{
+    const ProcessValue answer = decodeProcessValue(hexAnswer);
+    if (!state->liveDataEnabled || !connected || !state->chart)
+        return;
+
+    double value = answer.raw / state->decVal;
+    if (state->unitIndex > 0)
+        value = convertPressure(value, state->unitIndex, true);
+    const double analog = analogEquivalent(value, state->analogLow, state->analogHigh,
+                                           state->analogMode);
+    state->chart->vAppendData(0, value, true, analog, false, -1.0, -1.0);
+
+    // Rows are addressed by position; a description with fewer rows shows fewer indicators.
+    if (QTreeWidgetItem *row = processDataRow(state, ValueRow))
+        row->setText(1, processValueText(value));
+    if (QTreeWidgetItem *row = processDataRow(state, Output1Row)) {
+        if (answer.output1Switched())
+            showActive(row, tr("On"), QStringLiteral(":/newPrefix/icons/led_state_2_1.svg"));
+        else
+            showInactive(row, tr("Off"), QStringLiteral(":/newPrefix/icons/led_state_1_1.svg"));
+    }
+    if (QTreeWidgetItem *row = processDataRow(state, Output2Row)) {
+        if (!state->output2Switching)
+            showInactive(row, QStringLiteral(" "),
+                         QStringLiteral(":/newPrefix/icons/led_state_0.svg"));
+        else if (answer.output2Switched())
+            showActive(row, tr("On"), QStringLiteral(":/newPrefix/icons/led_state_2_2.svg"));
+        else
+            showInactive(row, tr("Off"), QStringLiteral(":/newPrefix/icons/led_state_1_2.svg"));
+    }
+    if (QTreeWidgetItem *row = processDataRow(state, SignalRow)) {
+        if (answer.signalTooLow())
+            showActive(row, tr("Signal too low"),
+                       QStringLiteral(":/newPrefix/icons/!_galben_cerc_negru_mare.svg"));
+        else
+            showInactive(row, QStringLiteral("OK"),
+                         QStringLiteral(":/newPrefix/icons/Check_box_galben_Negru_mare.svg"));
+    }
+}
+
+void SensorWindow::updateChart()
+{
+    if (connected)
+        ui->chartToolbar->setEnabled(true);
+}
+
+void SensorWindow::setWindowActive(bool)
+{
+    if (ui->actionEnable_live_data->isChecked() && state->chart)
+        state->chart->jumpToPlottingArea();
+}
+
+void SensorWindow::vZommResetForNoiseLine()
+{
+}
 
 } // namespace Core
 } // namespace OrvexSensorPlugin

@@ -2,14 +2,102 @@
 
 #include "window/sensorwindowstate.h"
 
-#include <QEvent>
+#include <QAction>
+#include <QDockWidget>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QIcon>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
 
-// Not built yet: each body below is filled in by its subsystem.
+#include <iterator>
 
 namespace OrvexSensorPlugin {
 namespace Core {
 
-void SensorWindow::createProcessDataDock() {}
+namespace {
+
+struct RowLook
+{
+    const char *stateText;   // translated, except the blank value text
+    const char *icon;
+    int size;
+};
+
+// Rows by position: output 1, output 2, signal quality, process value.
+const RowLook rowLooks[] = {
+    {QT_TRANSLATE_NOOP("SensorWindow", "Off"), ":/newPrefix/icons/led_state_1_1.svg", 40},
+    {QT_TRANSLATE_NOOP("SensorWindow", "Off"), ":/newPrefix/icons/led_state_1_2.svg", 40},
+    {QT_TRANSLATE_NOOP("SensorWindow", "OK"),
+     ":/newPrefix/icons/Check_box_galben_Negru_mare.svg", 40},
+    {nullptr, ":/newPrefix/icons/statistics.svg", 32},
+};
+
+} // namespace
+
+void SensorWindow::createProcessDataDock()
+{
+    auto *dock = new QDockWidget(this);
+    state->processDataDock = dock;
+    dock->setWindowTitle(tr(" Process data"));
+    dock->setObjectName(QStringLiteral("processdata"));
+    dock->setAllowedAreas(Qt::AllDockWidgetAreas);
+    dock->setStyleSheet(QStringLiteral("QWidget {border: 1px solid lightgray;}"));
+    dock->toggleViewAction()->setIcon(
+        QIcon(QStringLiteral(":/newPrefix/icons/Sensorenliste.svg")));
+    addAction(dock->toggleViewAction());
+
+    auto *inner = new QWidget(dock);
+    auto *grid = new QGridLayout(inner);
+    grid->setContentsMargins(0, 0, 1, 0);
+    auto *tree = new QTreeWidget(inner);
+    state->processDataTree = tree;
+    tree->setAlternatingRowColors(true);
+    tree->setColumnCount(2);
+    tree->setHeaderHidden(true);
+    tree->setIconSize(QSize(32, 32));
+    tree->setFrameShadow(QFrame::Plain);
+    tree->setSelectionMode(QAbstractItemView::NoSelection);
+    tree->setItemsExpandable(true);
+
+    categoryLabels.clear();
+    categoryRows.clear();
+    state->processDataItems.clear();
+    if (const auto rows = descriptionTree.get_child_optional("document.guiCategory.default")) {
+        int position = 0;
+        for (const auto &child : *rows) {
+            if (child.first == "<xmlattr>" || child.first == "<xmlcomment>")
+                continue;
+            readCategoryLabel(child.second, position);
+            auto *item = new QTreeWidgetItem(tree);
+            state->processDataItems.append(item);
+            if (position < int(std::size(rowLooks))) {
+                const RowLook &look = rowLooks[position];
+                item->setText(1, look.stateText ? tr(look.stateText) : QStringLiteral(" 0"));
+                item->setIcon(1, QIcon(QLatin1String(look.icon)));
+                item->setSizeHint(1, QSize(look.size, look.size));
+            }
+            const std::string visible = child.second.get<std::string>("<xmlattr>.visible", "");
+            item->setHidden(visible != "true");
+            ++position;
+        }
+    }
+
+    // Status tips name the rows' identifiers in sorted order, as categoryRows keeps them.
+    const QStringList ids = categoryRows.keys();
+    for (int i = 0; i < state->processDataItems.size(); ++i) {
+        QTreeWidgetItem *item = state->processDataItems.at(i);
+        item->setText(0, categoryLabels.value(i) + QStringLiteral("     "));
+        item->setStatusTip(0, ids.value(i));
+    }
+    tree->resizeColumnToContents(0);
+
+    grid->addWidget(tree, 0, 0, 1, 4);
+    dock->setWidget(inner);
+    dock->installEventFilter(this);
+    dock->setMinimumWidth(280);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+}
 
 } // namespace Core
 } // namespace OrvexSensorPlugin
