@@ -70,6 +70,7 @@ private slots:
     void answerPattern();
     void characterAndLineDelayPaceTheLine();
     void rawStringReachesTheMaster();
+    void portCanBeOpenedAgainAfterAClientClosedIt();
     void receiverWaitingInsideFinishedIsServed();
     void receiverDeletingTheChannelInsideFinished();
     void vanishingPortFinishesEveryFrameAtOnce();
@@ -351,6 +352,20 @@ void TestSerialChannel::rawStringReachesTheMaster()
     m_channel->vSendString(Probe.toStdString());
     QTRY_COMPARE(m_master->requestCount(), 1);
     QCOMPARE(m_master->requestLog().at(0).request, Probe);
+}
+
+void TestSerialChannel::portCanBeOpenedAgainAfterAClientClosedIt()
+{
+    m_channel->close();
+    QVERIFY(!m_channel->isOpen());
+    delete m_channel;
+    m_channel = openChannel();
+    QVERIFY(m_channel);
+    QSignalSpy finished(m_channel, &SerialChannel::emitFinished);
+    DataFrame probe = makeFrame(Probe);
+    m_channel->uSendDataFrame(&probe);
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(probe.queries[0].answered, 1);
 }
 
 void TestSerialChannel::receiverWaitingInsideFinishedIsServed()
