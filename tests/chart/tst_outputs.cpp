@@ -50,6 +50,7 @@ private slots:
     void hiddenToolbarBothGroupsShownSetsBoth();
     void draggedBeyondMaximum();
     void convertAfterReadConvertsOnce();
+    void fullReadInPsiShowsThresholdOnce();
     void dragWritesToTheSensorWhileConnected();
     void panelRows();
     void indicators_data();
@@ -270,6 +271,34 @@ void OutputsTest::convertAfterReadConvertsOnce()
 
     Access::refreshOutputs(*w);
     QCOMPARE(Access::doubleValue(*w, "ThresholdsPressure1A1"), 36.26);
+}
+
+void OutputsTest::fullReadInPsiShowsThresholdOnce()
+{
+    IoLinkSim::SensorDescription description;
+    QVERIFY2(description.load(m_files.dataFile()), qPrintable(description.errorString()));
+    IoLinkSim::MasterSimulator master(description, QStringLiteral("ZT41-G14-010"));
+    IoLinkSim::SimulatedChannel channel(&master);
+    // The sensor works in psi and holds point 1 of output 1 at 2.5 bar.
+    QCOMPARE(master.sensor().write(64, 0, QByteArray::fromHex("01")), quint16(0));
+    QCOMPARE(master.sensor().write(68, 0, QByteArray::fromHex("09c4")), quint16(0));
+
+    auto w = ChartTestFiles::makeWindow();
+    SensorWindowState &s = Access::state(*w);
+    w->setCommunication(&channel);
+    Access::connected(*w) = true;
+    QMetaObject::invokeMethod(w.get(), "vRadAllSettings", Q_ARG(bool, false));
+
+    QCOMPARE(s.unitIndex, 1);
+    QCOMPARE(Access::doubleValue(*w, "ThresholdsPressure1A1"), 36.26);
+    QCOMPARE(s.thresholdWindow->lowerMark(), 36.26);
+    QCOMPARE(s.unitSuffix, QStringLiteral(" (psi)"));
+    Access::refreshOutputs(*w);
+    QCOMPARE(Access::doubleValue(*w, "ThresholdsPressure1A1"), 36.26);
+
+    s.continuousDataTimer.stop();
+    w->setCommunication(nullptr);
+    Access::connected(*w) = false;
 }
 
 void OutputsTest::dragWritesToTheSensorWhileConnected()
