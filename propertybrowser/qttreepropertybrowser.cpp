@@ -189,10 +189,13 @@ void QtTreePropertyBrowserPrivate::updateItem(QtBrowserItem *item)
         row->setData(1, Qt::CheckStateRole, checkState);
     row->setData(1, QtProperty::ButtonRole, property->valueData(QtProperty::ButtonRole));
 
-    QFont font = row->font(0);
-    font.setBold(group);
-    row->setFont(0, font);
-    row->setFirstColumnSpanned(group);
+    if (row->font(0).bold() != group) {
+        QFont font = row->font(0);
+        font.setBold(group);
+        row->setFont(0, font);
+    }
+    if (row->isFirstColumnSpanned() != group)
+        row->setFirstColumnSpanned(group);
     for (int column = 0; column < 2; ++column) {
         row->setData(column, QtPropertyItemDelegate::GroupRole, group);
         row->setData(column, QtPropertyItemDelegate::DisabledRole, disabled);
