@@ -100,9 +100,11 @@ bool readChoiceTexts(const pt::ptree &node, const std::string &language, QString
                 result << QString(); // present but empty, and no English text
             } else {
                 if (problem) {
-                    *problem = QStringLiteral("choice %1 has no text for \"%2\" nor \"en\"")
+                    *problem = QStringLiteral("choice %1 has no \"%2\" text")
                                    .arg(position)
                                    .arg(QString::fromStdString(language));
+                    if (language != "en")
+                        *problem += QStringLiteral(" nor an \"en\" one");
                 }
                 return false;
             }

@@ -2,26 +2,137 @@
 
 #include "window/sensorwindowstate.h"
 
-#include <QEvent>
+#include "utils/buttonmanager.h"
 
-// Not built yet: each body below is filled in by its subsystem.
+#include "qtboolpropertymanager.h"
+#include "qtdoublepropertymanager.h"
+#include "qtenumpropertymanager.h"
+#include "qtintpropertymanager.h"
+#include "qtstringpropertymanager.h"
+#include "qttreepropertybrowser.h"
 
 namespace OrvexSensorPlugin {
 namespace Core {
 
-void SensorWindow::enableTreeDataHandling(bool) {}
-void SensorWindow::enableStringManagerHandling(bool) {}
-void SensorWindow::intValueChanged(QtProperty *, int) {}
-void SensorWindow::doubleValueChanged(QtProperty *, double) {}
-void SensorWindow::boolValueChanged(QtProperty *, bool) {}
-void SensorWindow::stringValueChanged(QtProperty *, const QString &) {}
-void SensorWindow::enumValueChanged(QtProperty *, int) {}
-void SensorWindow::buttonClicked(QtProperty *) {}
-void SensorWindow::itemSelected(QtBrowserItem *) {}
-void SensorWindow::comboIndexChangedString(const QString &) {}
-void SensorWindow::comboIndexChangedInt(int) {}
-void SensorWindow::enableEditableParameters() {}
-void SensorWindow::scheduleWrite(QtProperty *, const QVariant &) {}
+void SensorWindow::enableTreeDataHandling(bool enabled)
+{
+    if (enabled) {
+        // Unique: bracketing operations nest, and each ends by switching on again.
+        connect(state->boolManager, &QtBoolPropertyManager::valueChanged,
+                this, &SensorWindow::boolValueChanged, Qt::UniqueConnection);
+        connect(state->intManager, &QtIntPropertyManager::valueChanged,
+                this, &SensorWindow::intValueChanged, Qt::UniqueConnection);
+        connect(state->doubleManager, &QtDoublePropertyManager::valueChanged,
+                this, &SensorWindow::doubleValueChanged, Qt::UniqueConnection);
+        connect(state->enumManager, &QtEnumPropertyManager::valueChanged,
+                this, &SensorWindow::enumValueChanged, Qt::UniqueConnection);
+        connect(state->buttonManager, &Utils::ButtonManager::buttonClicked,
+                this, &SensorWindow::buttonClicked, Qt::UniqueConnection);
+    } else {
+        disconnect(state->boolManager, &QtBoolPropertyManager::valueChanged,
+                   this, &SensorWindow::boolValueChanged);
+        disconnect(state->intManager, &QtIntPropertyManager::valueChanged,
+                   this, &SensorWindow::intValueChanged);
+        disconnect(state->doubleManager, &QtDoublePropertyManager::valueChanged,
+                   this, &SensorWindow::doubleValueChanged);
+        disconnect(state->enumManager, &QtEnumPropertyManager::valueChanged,
+                   this, &SensorWindow::enumValueChanged);
+        disconnect(state->buttonManager, &Utils::ButtonManager::buttonClicked,
+                   this, &SensorWindow::buttonClicked);
+    }
+}
+
+void SensorWindow::enableStringManagerHandling(bool enabled)
+{
+    if (enabled) {
+        connect(state->stringManager, &QtStringPropertyManager::valueChanged,
+                this, &SensorWindow::stringValueChanged, Qt::UniqueConnection);
+    } else {
+        disconnect(state->stringManager, &QtStringPropertyManager::valueChanged,
+                   this, &SensorWindow::stringValueChanged);
+    }
+}
+
+void SensorWindow::intValueChanged(QtProperty *property, int value)
+{
+    // Off around the write scheduling: a unit change re-expresses thresholds,
+    // whose value changes must not come back here as edits.
+    enableTreeDataHandling(false);
+    scheduleWrite(property, QVariant(value));
+    enableTreeDataHandling(true);
+}
+
+void SensorWindow::enumValueChanged(QtProperty *property, int value)
+{
+    intValueChanged(property, value);
+}
+
+void SensorWindow::doubleValueChanged(QtProperty *property, double value)
+{
+    enableTreeDataHandling(false);
+    scheduleWrite(property, QVariant(value));
+    enableTreeDataHandling(true);
+}
+
+void SensorWindow::buttonClicked(QtProperty *property)
+{
+    enableTreeDataHandling(false);
+    scheduleWrite(property, QVariant(QString()));
+    enableTreeDataHandling(true);
+}
+
+void SensorWindow::boolValueChanged(QtProperty *property, bool value)
+{
+    scheduleWrite(property, QVariant(value));
+}
+
+void SensorWindow::stringValueChanged(QtProperty *property, const QString &value)
+{
+    pendingProperty = property;
+    scheduleWrite(property, QVariant(value));
+}
+
+void SensorWindow::itemSelected(QtBrowserItem *item)
+{
+    pendingProperty = item ? item->property() : nullptr;
+}
+
+void SensorWindow::comboIndexChangedString(const QString &text)
+{
+    if (!pendingProperty)
+        return;
+    QtProperty *property =
+        findPropertyById(state->rootProperty, pendingProperty->propertyId().toStdString());
+    if (property)
+        state->stringManager->setValue(property, text);
+}
+
+void SensorWindow::comboIndexChangedInt(int index)
+{
+    scheduleWrite(pendingProperty, QVariant(index));
+}
+
+void SensorWindow::enableEditableParameters()
+{
+    const QList<QtProperty *> properties = collectSubProperties(state->rootProperty);
+    for (QtProperty *property : properties) {
+        if (property->statusTip() != QLatin1String("readOnly"))
+            property->setEnabled(true);
+    }
+}
+
+void SensorWindow::scheduleWrite(QtProperty *property, const QVariant &value)
+{
+    if (languageChanging || !property)
+        return;
+    pendingProperty = property;
+    pendingValue = value;
+    if (property->propertyId() == QLatin1String("TemperatureSettings")) {
+        reexpressThresholds(lastUnitSetting);
+        lastUnitSetting = value.toInt();
+    }
+    writeDelayTimer.start();
+}
 
 } // namespace Core
 } // namespace OrvexSensorPlugin
