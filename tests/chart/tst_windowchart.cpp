@@ -4,6 +4,8 @@
 #include "utils/thresholdmultimanager.h"
 #include "utils/thresholdwindowwidget.h"
 
+#include <QDateTime>
+#include <QDockWidget>
 #include <QFrame>
 #include <QLayout>
 #include <QToolBar>
@@ -56,6 +58,7 @@ private slots:
     void unknownUnitKeepsScalesAndPlotsZero();
     void updateChartEnablesToolbarOnlyWhileConnected();
     void setWindowActiveReturnsToLiveViewOnlyWithLiveData();
+    void filledChartDrawsCurveAndMarks();
 
 private:
     ChartTestFiles m_files;
@@ -303,6 +306,55 @@ void WindowChartTest::setWindowActiveReturnsToLiveViewOnlyWithLiveData()
     w->setWindowActive(false);
     QVERIFY(chart->isFollowingNewest());
     QCOMPARE(zoomReset.count(), 1);
+}
+
+void WindowChartTest::filledChartDrawsCurveAndMarks()
+{
+    auto w = ChartTestFiles::makeWindow();
+    SensorWindowState &s = Access::state(*w);
+    Access::setDouble(*w, "ThresholdsPressure1A1", 3.0);
+    Access::setDouble(*w, "ThresholdsPressure2A1", 6.5);
+    Access::setEnum(*w, "PinFunctionA1", 0);
+    Access::setEnum(*w, "PinFunctionA2", 0);
+    Access::refreshOutputs(*w);
+    Access::connected(*w) = true;
+    Access::setLive(*w, true);
+    Access::ui(*w).sensorOperationsToolbar->setEnabled(true);
+    s.chart->setEnabled(true);
+
+    // Ninety seconds of a pump cycle at the poll rate, ending now; then one
+    // answer through the window for the current value and the indicators.
+    const double now = double(QDateTime::currentMSecsSinceEpoch());
+    const int points = 90000 / 65;
+    for (int i = 0; i < points; ++i) {
+        const double t = i * 0.065;
+        const double bar = 4.5 + 3.2 * std::sin(t / 7.0) + 0.6 * std::sin(t * 1.7)
+            + 0.15 * std::sin(t * 13.0);
+        s.chart->appendDataAt(0, now - 90000.0 + i * 65.0, bar, 0.0);
+    }
+    Access::receive(*w, answer("1194", "1")); // 4.5 bar, output 1 switched
+
+    w->resize(1366, 768);
+    w->show();
+    w->resizeDocks({s.propertyDock, s.processDataDock}, {380, 280}, Qt::Horizontal);
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QTest::qWait(300);
+    const QImage image = w->grab().toImage();
+    QVERIFY(!image.isNull());
+
+    // The curve's colour is drawn inside the plot canvas.
+    QWidget *canvas = s.chart->poPlot(0)->canvas();
+    const QRect area(canvas->mapTo(w.get(), QPoint(0, 0)), canvas->size());
+    int curvePixels = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            curvePixels += image.pixelColor(x, y) == QColor(0, 0, 188);
+    QVERIFY2(curvePixels > area.width() / 2, qPrintable(QString::number(curvePixels)));
+    QCOMPARE(s.processDataItems.at(0)->text(1), QStringLiteral("On"));
+
+    const QString path = qEnvironmentVariable("CHART_SCREENSHOT");
+    if (!path.isEmpty())
+        QVERIFY(image.save(path));
 }
 
 QTEST_MAIN(WindowChartTest)
