@@ -49,6 +49,7 @@ private slots:
     void onlyOutput2Switching();
     void hiddenToolbarBothGroupsShownSetsBoth();
     void draggedBeyondMaximum();
+    void dragWithNoSwitchingGroupShownChangesNothing();
     void convertAfterReadConvertsOnce();
     void fullReadInPsiShowsThresholdOnce();
     void dragWritesToTheSensorWhileConnected();
@@ -248,6 +249,24 @@ void OutputsTest::draggedBeyondMaximum()
     QCOMPARE(s.thresholdWindow->upperMark(), 10.0);
     QCOMPARE(Access::pendingProperty(*w), Access::property(*w, "ThresholdsPressure2A1"));
     QCOMPARE(Access::pendingValue(*w).toDouble(), 12.75);
+}
+
+void OutputsTest::dragWithNoSwitchingGroupShownChangesNothing()
+{
+    auto w = ChartTestFiles::makeWindow();
+    SensorWindowState &s = Access::state(*w);
+    w->setParameterVisible(QStringLiteral("SettingsPointsPressureA1"), false);
+    setOutputs(*w, 1, 2);
+    QVERIFY(!Access::isShown(*w, "SettingsPointsPressureA1"));
+    QVERIFY(!Access::isShown(*w, "SettingsPointsPressureA2"));
+    const double before = Access::doubleValue(*w, "ThresholdsPressure1A1");
+    const double beforeA2 = Access::doubleValue(*w, "ThresholdsPressure1A2");
+
+    emit s.thresholdWindow->emitValueChanged(0, 1.25);
+    QCOMPARE(Access::doubleValue(*w, "ThresholdsPressure1A1"), before);
+    QCOMPARE(Access::doubleValue(*w, "ThresholdsPressure1A2"), beforeA2);
+    QVERIFY(!Access::pendingProperty(*w));
+    QVERIFY(!Access::writeDelayTimer(*w).isActive());
 }
 
 void OutputsTest::convertAfterReadConvertsOnce()
