@@ -5,6 +5,7 @@
 #include "extensionsystem/sensorbasic.h"
 
 #include <list>
+#include <new>
 
 class QMdiSubWindow;
 
@@ -47,7 +48,9 @@ ORVEX_PLUGIN_EXPORT void vInitialisePlugin()
 ORVEX_PLUGIN_EXPORT ExtensionSystem::PluginInterface *
 poGetInterfaceInstance(const ExtensionSystem::SensorBasic &sensor, QMdiSubWindow *subWindow)
 {
-    return new OrvexSensorPlugin::Core::SensorInterface(sensor, subWindow);
+    if (!subWindow)
+        return nullptr;
+    return new (std::nothrow) OrvexSensorPlugin::Core::SensorInterface(sensor, subWindow);
 }
 
 } // extern "C"

@@ -116,6 +116,7 @@ void SensorInterfaceTest::initTestCase()
     QVERIFY(QFile::copy(sourceDataFile(), m_dir.filePath(QStringLiteral("IoLinkZT4Kfamily.xml"))));
     setPluginFileDirectory(m_dir.path());
     setSleepFunction([](int) {});
+    m_area.show();
     QFile file(sourceDataFile());
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());

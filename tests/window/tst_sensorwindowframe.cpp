@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QMetaMethod>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -310,15 +312,18 @@ void SensorWindowFrameTest::timers()
 {
     auto w = makeWindow(firstSensorName().toStdString());
     SensorWindowState *s = Access::state(*w);
-    struct Expected { QTimer *timer; int interval; };
-    const Expected expected[] = {{&s->chartPollTimer, 65},
-                                 {&s->continuousDataTimer, 19000},
-                                 {&s->writeModeIconTimer, 700},
-                                 {&Access::writeDelayTimer(*w), 400}};
+    // The delayed write may already run: the tree build's values pass through the
+    // edit handlers like any other change (nothing reaches a line while offline).
+    struct Expected { QTimer *timer; int interval; bool stopped; };
+    const Expected expected[] = {{&s->chartPollTimer, 65, true},
+                                 {&s->continuousDataTimer, 19000, true},
+                                 {&s->writeModeIconTimer, 700, true},
+                                 {&Access::writeDelayTimer(*w), 400, false}};
     for (const Expected &e : expected) {
         QCOMPARE(e.timer->interval(), e.interval);
         QVERIFY(e.timer->isSingleShot());
-        QVERIFY(!e.timer->isActive());
+        if (e.stopped)
+            QVERIFY(!e.timer->isActive());
     }
 }
 
