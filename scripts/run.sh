@@ -1,8 +1,75 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and shows what the host sees of the
-# plug-in: its identity and the sensors of its catalogue.
+# Installs what is missing, builds, and starts Kalvio with the first sensor of the
+# catalogue open and connected to the IO-Link master simulator on a
+# pseudo-terminal, live data on. Without a display it runs offscreen, saves a
+# screenshot under out/ and exits; with one it runs until closed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
+out=${OUT_DIR:-$root/out}
+# Connecting reads every parameter of the sensor first (about 15 s); then about
+# ten seconds of live data.
+seconds=${RUN_SECONDS:-25}
+
 BUILD_DIR=$build "$root/scripts/build.sh"
-exec "$build/bin/plugininfo" "$@"
+bin=$build/bin
+
+work=$(mktemp -d)
+sim_pid=""
+cleanup() {
+    if [ -n "$sim_pid" ]; then
+        kill "$sim_pid" 2>/dev/null || true
+        wait "$sim_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# The simulator prints its device path as its first line.
+"$bin/iolink-master-sim" >"$work/sim.out" 2>"$work/sim.err" &
+sim_pid=$!
+device=""
+for _ in $(seq 100); do
+    device=$(head -n1 "$work/sim.out" 2>/dev/null || true)
+    [ -n "$device" ] && break
+    kill -0 "$sim_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [ -z "$device" ]; then
+    echo "The IO-Link master simulator did not start:" >&2
+    cat "$work/sim.err" >&2
+    exit 1
+fi
+echo "IO-Link master simulator on $device"
+
+list=$("$bin/kalvio" --list)
+sensor=""
+while IFS= read -r line; do
+    if [[ $line =~ ^\ \ sensor\ [^:]*:\ (.*)$ ]]; then
+        sensor=${BASH_REMATCH[1]}
+        break
+    fi
+done <<<"$list"
+if [ -z "$sensor" ]; then
+    echo "No plug-in lists a sensor:" >&2
+    echo "$list" >&2
+    exit 1
+fi
+echo "Opening \"$sensor\""
+
+args=(--open "$sensor" --port "$device" --connect "$device")
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    mkdir -p "$out"
+    shot=$out/kalvio.png
+    rm -f "$shot"
+    QT_QPA_PLATFORM=offscreen "$bin/kalvio" "${args[@]}" \
+        --screenshot "$shot" --quit-after $((seconds * 1000))
+    if [ ! -s "$shot" ]; then
+        echo "No screenshot was written." >&2
+        exit 1
+    fi
+    echo "Screenshot of the running window: $shot"
+else
+    "$bin/kalvio" "${args[@]}"
+fi

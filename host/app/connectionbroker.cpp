@@ -81,6 +81,22 @@ ExtensionSystem::CommunicationInterface *ConnectionBroker::openChannel(
 
 void ConnectionBroker::unregisterConnection(ExtensionSystem::PluginInterface *plugin)
 {
+    // The plug-in may be releasing the channel from inside its own emitFinished():
+    // the object lives on until the event loop gets back to this level.
+    release(plugin, false);
+}
+
+void ConnectionBroker::unregisterPlugin(ExtensionSystem::PluginInterface *plugin)
+{
+    // Called first thing in the plug-in object's destructor, while its window
+    // and the frames it queued still exist: the channel goes now and finishes
+    // those frames, instead of touching them after the window has gone.
+    release(plugin, true);
+    emit pluginUnregistered(plugin);
+}
+
+void ConnectionBroker::release(ExtensionSystem::PluginInterface *plugin, bool now)
+{
     const auto it = m_channels.find(plugin);
     if (it == m_channels.end())
         return;
@@ -88,19 +104,14 @@ void ConnectionBroker::unregisterConnection(ExtensionSystem::PluginInterface *pl
     m_channels.erase(it);
     if (!lent.channel)
         return;
-    // The port is given up at once, so that it can be registered again right
-    // away; the object lives on until the event loop gets back to this level,
-    // because the plug-in may be releasing it from inside its own emitFinished().
+    // The port is given up at once, so that it can be registered again right away.
     if (auto *serial = qobject_cast<ExtensionSystem::SerialChannel *>(lent.channel.data()))
         serial->close();
-    lent.channel->deleteLater();
+    if (now)
+        delete lent.channel.data();
+    else
+        lent.channel->deleteLater();
     emit connectionReleased(lent.port);
-}
-
-void ConnectionBroker::unregisterPlugin(ExtensionSystem::PluginInterface *plugin)
-{
-    unregisterConnection(plugin);
-    emit pluginUnregistered(plugin);
 }
 
 ExtensionSystem::CommunicationInterface *ConnectionBroker::channelOf(

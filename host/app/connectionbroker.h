@@ -66,6 +66,7 @@ private:
         QString port;
     };
 
+    void release(ExtensionSystem::PluginInterface *plugin, bool now);
     ExtensionSystem::CommunicationInterface *openChannel(
         const ExtensionSystem::PortSettings &settings);
 

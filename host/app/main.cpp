@@ -3,6 +3,7 @@
 
 #include "commandline.h"
 #include "connectionbroker.h"
+#include "idlequitter.h"
 #include "mainwindow.h"
 #include "pluginloader.h"
 #include "portwatcher.h"
@@ -49,6 +50,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     if (commandLine.help) {
+        QCoreApplication app(argc, argv);
         std::fputs(Kalvio::commandLineHelp().toUtf8().constData(), stdout);
         return 0;
     }
@@ -108,9 +110,10 @@ int main(int argc, char *argv[])
     }
 
     int exitCode = 0;
+    Kalvio::IdleQuitter quitter;
     if (commandLine.quitAfterMs >= 0 || !commandLine.screenshot.isEmpty()) {
         const int delay = commandLine.quitAfterMs >= 0 ? commandLine.quitAfterMs : 1500;
-        QTimer::singleShot(delay, &window, [&window, &exitCode, &commandLine] {
+        QTimer::singleShot(delay, &window, [&window, &exitCode, &commandLine, &quitter] {
             if (!commandLine.screenshot.isEmpty()) {
                 if (window.saveScreenshot(commandLine.screenshot)) {
                     std::printf("Screenshot saved to %s\n", qPrintable(commandLine.screenshot));
@@ -121,7 +124,7 @@ int main(int argc, char *argv[])
                     exitCode = 1;
                 }
             }
-            QCoreApplication::exit(exitCode);
+            quitter.quit(exitCode);
         });
     }
     const int result = app.exec();

@@ -37,6 +37,7 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
     setCentralWidget(m_mdiArea);
     m_dock->setPlugins(loader);
     addDockWidget(Qt::LeftDockWidgetArea, m_dock);
+    resizeDocks({m_dock}, {300}, Qt::Horizontal);
     createMenus();
     retranslate();
     statusBar();
@@ -149,7 +150,12 @@ ExtensionSystem::PluginInterface *MainWindow::openSensor(const QString &sensorNa
     connect(subWindow, &SensorSubWindow::finished, this,
             [this, plugin] { releasePlugin(plugin); });
     m_sessions.append(Session{plugin, subWindow});
-    subWindow->show();
+    subWindow->setWindowIcon(windowIcon());
+    // A single sensor gets the whole area; further ones come as normal windows.
+    if (m_sessions.size() == 1)
+        subWindow->showMaximized();
+    else
+        subWindow->show();
     plugin->vAvailablePortsUpdated(m_portWatcher->ports());
     return plugin;
 }
@@ -185,8 +191,10 @@ void MainWindow::closeAllSensors()
         if (session.subWindow && !session.subWindow->isFinished())
             session.subWindow->close();
     }
-    // Called with no plug-in code on the stack, so the objects that closing has
-    // scheduled for deletion can go now.
+    // Called with no plug-in code on the stack, so what closing has scheduled
+    // for deletion can go now, in the order it was scheduled: the released
+    // channels finish their frames while the windows that queued them still exist.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_sessions.clear();
     for (const Session &session : sessions)
         delete session.plugin.data();
