@@ -99,7 +99,8 @@ int main(int argc, char *argv[])
         // One open editor shows in the picture: the set point's, unless chosen.
         QtProperty *shown = setPoint;
         const QString name = parser.value(current);
-        for (QtAbstractPropertyManager *manager : browser.findChildren<QtAbstractPropertyManager *>()) {
+        const auto managers = browser.findChildren<QtAbstractPropertyManager *>();
+        for (QtAbstractPropertyManager *manager : managers) {
             for (QtProperty *property : manager->properties()) {
                 if (property->propertyName() == name)
                     shown = property;
