@@ -52,7 +52,9 @@ QtProperty *findBelow(QtProperty *start, const QByteArray &id)
 {
     const QList<QtProperty *> children = start->subProperties();
     for (QtProperty *property : children) {
-        if (property->propertyId().toLatin1() == id)
+        // Latin-1 has one byte per character: only ids of the same length can match.
+        const QString candidate = property->propertyId();
+        if (candidate.size() == id.size() && candidate.toLatin1() == id)
             return property;
         if (QtProperty *found = findBelow(property, id))
             return found;
@@ -75,7 +77,12 @@ void SensorWindow::buildParameterTree()
     for (const auto &node : *parameters)
         addParameterNode(node.second, state->rootProperty);
 
+    // Sizing the name column to its contents after every inserted row costs a
+    // pass over all rows per row; size it once, after the whole tree is in.
+    const QtTreePropertyBrowser::ResizeMode resizeMode = propertyBrowser->resizeMode();
+    propertyBrowser->setResizeMode(QtTreePropertyBrowser::Interactive);
     propertyBrowser->addProperty(state->rootProperty);
+    propertyBrowser->setResizeMode(resizeMode);
     propertyBrowser->setRootIsDecorated(true);
     propertyBrowser->show();
     propertyBrowser->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);

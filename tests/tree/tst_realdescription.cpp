@@ -148,7 +148,7 @@ void RealDescriptionTest::screenshot()
     if (target.isEmpty())
         QSKIP("TREE_SCREENSHOT not set");
     auto window = TreeFixture::openWindow("ZT4K-010 -1...10 bar");
-    window->resize(1100, 760);
+    window->resize(1200, 800);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QtTreePropertyBrowser *browser = window->browser();
@@ -156,6 +156,8 @@ void RealDescriptionTest::screenshot()
         for (QtBrowserItem *item : top->children())
             browser->setExpanded(item, item->property()->propertyId() != "Identification");
     }
+    // Wide enough for the value column, as a user would drag the dock.
+    window->resizeDocks({Access::state(*window).propertyDock}, {470}, Qt::Horizontal);
     QTest::qWait(200);
     QVERIFY(window->grab().save(target));
 }
