@@ -94,7 +94,7 @@ void SensorWindow::slotCurrentOutputChanged(int)
         if (QtProperty *property = parameter(id))
             property->setPropertyName(name);
     };
-    auto show = [this](std::initializer_list<const char *> ids, bool visible) {
+    auto setShown = [this](std::initializer_list<const char *> ids, bool visible) {
         for (const char *id : ids)
             setParameterVisible(QLatin1String(id), visible);
     };
@@ -162,7 +162,7 @@ void SensorWindow::slotCurrentOutputChanged(int)
     const int pinFunctionA2 = enumValue("PinFunctionA2");
 
     if (pinFunctionA1 == 0) {
-        show({"SettingsPointsPressureA1"}, true);
+        setShown({"SettingsPointsPressureA1"}, true);
         overlay->enableLowerMark(true);
         overlay->enableUpperMark(true);
         setMarks(lowerMarkIdA1, upperMarkIdA1);
@@ -175,14 +175,14 @@ void SensorWindow::slotCurrentOutputChanged(int)
         }
     }
 
-    show({"OnDelay2", "OffDelay2", "NONCA2", "SettingsPointsPressureA2", "AnalogPointsPressure",
-          "AnalogMode", "RemoteSwitchingOutput", "remoteAnalogValue"},
-         false);
+    setShown({"OnDelay2", "OffDelay2", "NONCA2", "SettingsPointsPressureA2",
+              "AnalogPointsPressure", "AnalogMode", "RemoteSwitchingOutput", "remoteAnalogValue"},
+             false);
     chart->vEnableYRightAxis(0, false);
 
     switch (pinFunctionA2) {
     case Switching:
-        show({"SettingsPointsPressureA2", "OnDelay2", "OffDelay2", "NONCA2"}, true);
+        setShown({"SettingsPointsPressureA2", "OnDelay2", "OffDelay2", "NONCA2"}, true);
         overlay->enableLowerMark(true);
         overlay->enableUpperMark(true);
         setMarks(lowerMarkIdA2, upperMarkIdA2);
@@ -198,7 +198,7 @@ void SensorWindow::slotCurrentOutputChanged(int)
         break;
     case Analog:
         blankOutput2Row();
-        show({"AnalogPointsPressure", "AnalogMode"}, true);
+        setShown({"AnalogPointsPressure", "AnalogMode"}, true);
         chart->setPlotTitle(0, QString(), false, QString(), true);
         chart->vSetMarkerRightVisible(0, true);
         chart->setRightMarkerVisible(0, true);
@@ -223,11 +223,11 @@ void SensorWindow::slotCurrentOutputChanged(int)
         break;
     case RemoteSwitching:
         blankOutput2Row();
-        show({"RemoteSwitchingOutput"}, true);
+        setShown({"RemoteSwitchingOutput"}, true);
         break;
     case RemoteAnalog:
         blankOutput2Row();
-        show({"remoteAnalogValue", "AnalogMode"}, true);
+        setShown({"remoteAnalogValue", "AnalogMode"}, true);
         break;
     default:
         break;
