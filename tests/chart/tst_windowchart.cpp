@@ -1,9 +1,11 @@
 #include "charttestaccess.h"
 
 #include "utils/charts/genericchart.h"
+#include "utils/connectionstatus.h"
 #include "utils/thresholdmultimanager.h"
 #include "utils/thresholdwindowwidget.h"
 
+#include <QComboBox>
 #include <QDateTime>
 #include <QDockWidget>
 #include <QFrame>
@@ -321,6 +323,10 @@ void WindowChartTest::filledChartDrawsCurveAndMarks()
     Access::setLive(*w, true);
     Access::ui(*w).sensorOperationsToolbar->setEnabled(true);
     s.chart->setEnabled(true);
+    s.connectionStatus->setConnected(true);
+    s.portCombo->addItem(QStringLiteral("/dev/ttyUSB0"));
+    s.portCombo->setCurrentIndex(s.portCombo->count() - 1);
+    QMetaObject::invokeMethod(w.get(), "updateWindowTitle");
 
     // Ninety seconds of a pump cycle at the poll rate, ending now; then one
     // answer through the window for the current value and the indicators.
