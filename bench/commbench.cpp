@@ -2,7 +2,9 @@
 // SerialChannel, a pseudo-terminal and the iolink-master-sim program. The
 // baseline is the sum of the waits the transfers prescribe (120 + 50 + 70 + 70 ms
 // a read, 250 + 100 + 100 + 250 ms a write); the overhead is what the plug-in,
-// the channel and the line add to them.
+// the channel and the line add to them. A replay of the same waits and the same
+// number of frames straight on the channel, without the window, shows how much of
+// that is the line and the simulator rather than the plug-in.
 
 #include "comm/iolinkframes.h"
 #include "window/sensorwindow.h"
@@ -18,7 +20,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
+#include <QThread>
 
 #include <cstdio>
 
@@ -58,6 +62,40 @@ bool excludedFromWriteAll(const QString &id)
         || id.contains(QLatin1String("TEACHBUTTON"));
 }
 
+// One step of a replay: a wait of the GUI thread, or (0) one frame waited for.
+using Replay = QList<int>;
+
+qint64 replayOnChannel(ExtensionSystem::CommunicationInterface *channel, const Replay &steps,
+                       int repeats)
+{
+    using Channel = ExtensionSystem::CommunicationInterface;
+    QElapsedTimer clock;
+    clock.start();
+    for (int r = 0; r < repeats; ++r) {
+        for (int step : steps) {
+            if (step > 0) {
+                QThread::msleep(static_cast<unsigned long>(step));
+                continue;
+            }
+            Channel::DataFrame frame;
+            Channel::FrameQuery query;
+            query.request = processDataRequest;
+            query.answerPattern = ".*";
+            query.timeoutMs = 2000.0;
+            frame.queries.push_back(query);
+            QEventLoop loop;
+            unsigned int number = 0;
+            QObject::connect(channel, &Channel::emitFinished, &loop, [&](unsigned int done) {
+                if (done == number)
+                    loop.quit();
+            });
+            number = channel->uSendDataFrame(&frame);
+            loop.exec();
+        }
+    }
+    return clock.elapsed();
+}
+
 void printFigures(const char *name, int parameters, qint64 wallMs, qint64 waitsMs)
 {
     const double overhead = double(wallMs - waitsMs);
@@ -81,7 +119,8 @@ int main(int argc, char *argv[])
     QProcess simulator;
     simulator.setProcessChannelMode(QProcess::SeparateChannels);
     simulator.start(bin.filePath(QStringLiteral("iolink-master-sim")),
-                    {QStringLiteral("--data"), bin.filePath(QStringLiteral("IoLinkZT4Kfamily.xml"))});
+                    {QStringLiteral("--data"),
+                     bin.filePath(QStringLiteral("IoLinkZT4Kfamily.xml"))});
     if (!simulator.waitForStarted(5000) || !simulator.waitForReadyRead(5000)) {
         std::fprintf(stderr, "iolink-master-sim did not start: %s\n",
                      qPrintable(simulator.errorString()));
@@ -142,15 +181,30 @@ int main(int argc, char *argv[])
             const qint64 readMs = clock.elapsed();
             int taken = 0;
             for (QtProperty *p : counters)
-                taken += Access::state(window).intManager->value(p) != sentinels.value(p) ? 1 : 0;
+                taken += Access::state(window).intManager->value(p) != sentinels.value(p);
 
             clock.restart();
             Access::writeAll(window);
             const qint64 writeMs = clock.elapsed();
 
+            // The same waits and frames without the window: read request, two polls,
+            // fetch; and fetch, write request, poll.
+            const qint64 readReplayMs =
+                replayOnChannel(&channel, {120, 0, 50, 0, 70, 0, 70, 0}, readable);
+            const qint64 writeReplayMs =
+                replayOnChannel(&channel, {250, 100, 0, 100, 0, 0, 250}, writable);
+
             printFigures("readall", readable, readMs, qint64(readable) * readWaitsMs);
             std::printf("readall_values_taken: %d of %d count\n", taken, int(counters.size()));
+            std::printf("readall_channel_replay_wall: %lld ms\n",
+                        static_cast<long long>(readReplayMs));
+            std::printf("readall_plugin_overhead: %lld ms\n",
+                        static_cast<long long>(readMs - readReplayMs));
             printFigures("writeall", writable, writeMs, qint64(writable) * writeWaitsMs);
+            std::printf("writeall_channel_replay_wall: %lld ms\n",
+                        static_cast<long long>(writeReplayMs));
+            std::printf("writeall_plugin_overhead: %lld ms\n",
+                        static_cast<long long>(writeMs - writeReplayMs));
         }
         window.setCommunication(nullptr);
     }

@@ -154,8 +154,9 @@ public:
     {
         QList<QByteArray> list;
         for (const auto &entry : m_master->requestLog()) {
-            if (control < 0 || (entry.request.size() > 2 && quint8(entry.request.at(2)) == control))
-                list << entry.request;
+            const QByteArray &request = entry.request;
+            if (control < 0 || (request.size() > 2 && quint8(request.at(2)) == control))
+                list << request;
         }
         return list;
     }

@@ -130,9 +130,11 @@ void TestFrameTransfer::writeAndReadAnswerRules()
     CommRig::Rig rig;
     rig.attach();
     SensorWindow &w = rig.window();
-    const MasterSimulator::Fault f = fault == QLatin1String("error") ? MasterSimulator::Fault::Error
-        : fault == QLatin1String("drop") ? MasterSimulator::Fault::Drop
-                                         : MasterSimulator::Fault::None;
+    MasterSimulator::Fault f = MasterSimulator::Fault::None;
+    if (fault == QLatin1String("error"))
+        f = MasterSimulator::Fault::Error;
+    else if (fault == QLatin1String("drop"))
+        f = MasterSimulator::Fault::Drop;
 
     rig.master().injectFault(f);
     QCOMPARE(w.bWriteFrame(hex("03702103").toStdString(), false), written);

@@ -279,7 +279,8 @@ void TestParameterAccess::onlyTheLastOfTwoEditsIsWritten()
     QtProperty *threshold = rig.property(QStringLiteral("ThresholdsPressure1A1"));
     QtProperty *delay = rig.property(QStringLiteral("OnDelay1"));
     QVERIFY(threshold && delay);
-    const int thresholdBefore = rig.master().sensor().rawValue(QStringLiteral("ThresholdsPressure1A1"));
+    const int thresholdBefore =
+        rig.master().sensor().rawValue(QStringLiteral("ThresholdsPressure1A1"));
 
     Access::state(w).doubleManager->setValue(threshold, 3.0);
     QTest::qWait(100);
