@@ -109,7 +109,8 @@ inline QString document(const QString &treeNodes, const QString &sensorList = de
 // The six pressure parameters with the limits the real description gives them.
 inline QString pressureParameters()
 {
-    const QString limits = QStringLiteral("<min>-1</min><max>10</max><defaultvalue>0</defaultvalue>");
+    const QString limits =
+        QStringLiteral("<min>-1</min><max>10</max><defaultvalue>0</defaultvalue>");
     QString text;
     for (const char *id : {"ThresholdsPressure1A1", "ThresholdsPressure2A1",
                            "ThresholdsPressure1A2", "ThresholdsPressure2A2",

@@ -306,7 +306,8 @@ void ParameterTreeTest::startValues_data()
     QTest::newRow("double limits are decimal numbers")
         << "double" << "<min>0.5</min><max>1.5</max><defaultvalue>1</defaultvalue>"
         << QVariant(1.0);
-    QTest::newRow("bool true is not a whole number") << "bool" << "<defaultvalue>true</defaultvalue>"
+    QTest::newRow("bool true is not a whole number")
+        << "bool" << "<defaultvalue>true</defaultvalue>"
                                                      << QVariant(false);
     QTest::newRow("bool 1 starts true") << "bool" << "<defaultvalue>1</defaultvalue>"
                                         << QVariant(true);
