@@ -1,18 +1,226 @@
 #include "window/sensorwindow.h"
 
+#include "settings/settingsfile.h"
 #include "window/sensorwindowstate.h"
+#include "window/sensorwindowui.h"
 
-#include <QEvent>
+#include "utils/charts/genericchart.h"
 
-// Not built yet: each body below is filled in by its subsystem.
+#include "qtboolpropertymanager.h"
+#include "qtdoublepropertymanager.h"
+#include "qtenumpropertymanager.h"
+#include "qtintpropertymanager.h"
+#include "qtproperty.h"
+#include "qtstringpropertymanager.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QToolBar>
 
 namespace OrvexSensorPlugin {
 namespace Core {
 
-void SensorWindow::vSaveSettings() {}
-void SensorWindow::vLoadSettings() {}
-bool SensorWindow::bOpenSettings(const QString &) { return false; }
-void SensorWindow::vRestoreFactorySettings() {}
+namespace {
+
+// Value of one parameter as the list writes it; groups and buttons have none.
+std::string parameterEntry(const SensorWindowState &state, QtProperty *property,
+                           const QMap<QString, QStringList> &stringItems)
+{
+    const std::string id = property->propertyId().toLatin1().toStdString();
+    QtAbstractPropertyManager *manager = property->propertyManager();
+    if (manager == state.enumManager)
+        return wholeEntry(id, state.enumManager->value(property));
+    if (manager == state.boolManager)
+        return wholeEntry(id, state.boolManager->value(property) ? 1 : 0);
+    if (manager == state.intManager)
+        return wholeEntry(id, state.intManager->value(property));
+    if (manager == state.doubleManager)
+        return decimalEntry(id, state.doubleManager->value(property));
+    if (manager == state.stringManager) {
+        const QStringList items = stringItems.value(property->propertyId());
+        return wholeEntry(id, items.indexOf(state.stringManager->value(property)));
+    }
+    return std::string();
+}
+
+} // namespace
+
+void SensorWindow::vSaveSettings()
+{
+    const QString proposed = proposedSettingsFileName(QString::fromStdString(sensor.name()),
+                                                      QDate::currentDate());
+    QFileDialog dialog(this, tr("Save As..."), proposed, QStringLiteral("*.wts"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString fileName = dialog.selectedFiles().constFirst();
+    if (fileName.isEmpty())
+        return;
+
+    std::string parameterList;
+    const QList<QtProperty *> properties = collectSubProperties(state->rootProperty);
+    for (QtProperty *property : properties)
+        parameterList += parameterEntry(*state, property, stringItems);
+    const std::string chartData =
+        state->chart ? state->chart->dataToString().toStdString() : std::string();
+
+    // The new file replaces the old one only when it is complete, and a
+    // failure is told: the user would otherwise believe the settings kept.
+    QString reason;
+    if (!writeSettingsFile(fileName, settingsDocument(sensor.name(), parameterList, chartData),
+                           &reason)) {
+        QMessageBox::critical(this, tr("Saving settings..."),
+                              tr("The settings could not be saved to %1: %2")
+                                  .arg(QDir::toNativeSeparators(fileName), reason));
+    }
+}
+
+void SensorWindow::vLoadSettings()
+{
+    const bool liveData = ui->actionEnable_live_data->isChecked();
+    if (connected) {
+        state->continuousDataTimer.stop();
+        ui->actionEnable_live_data->setChecked(false);
+    }
+    bOpenSettings(QString());
+    slotCurrentOutputChanged(state->outputCombo ? state->outputCombo->currentIndex() : 0);
+    if (connected) {
+        state->liveDataEnabled = liveData;
+        ui->actionEnable_live_data->setChecked(liveData);
+        identifySensor();
+    }
+    if (state->chart)
+        state->chart->jumpToPlottingArea();
+}
+
+bool SensorWindow::bOpenSettings(const QString &fileName)
+{
+    QString path = fileName;
+    if (path.isEmpty()) {
+        QFileDialog dialog(this);
+        dialog.setNameFilter(tr("Sensor Settings (*.wts)"));
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        const QStringList chosen = dialog.selectedFiles();
+        if (!chosen.isEmpty())
+            path = chosen.constFirst();
+    }
+
+    if (connected
+        && QMessageBox::information(this, tr("Open Settings"),
+                                    tr("Loaded settings will override the current project"),
+                                    QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
+            != QMessageBox::Ok) {
+        return false;
+    }
+
+    bool complete = true;
+    const SettingsContent content = readSettingsFile(path);
+    if (content.status == SettingsContent::Status::NoRoot) {
+        QMessageBox::critical(this, tr("Opening settings..."),
+                              tr("The selected settings are corupted"));
+        return false;
+    }
+    if (content.status == SettingsContent::Status::Unreadable) {
+        QMessageBox::critical(this, tr("Opening settings..."),
+                              tr("The selected settings are corupted"));
+        complete = false;
+    } else {
+        // A root without either name counts as one for another sensor.
+        if (!content.isFor(sensor.name())) {
+            QMessageBox::critical(this, tr("Opening settings..."),
+                                  tr("The selected settings are not for the current sensor"));
+            return false;
+        }
+
+        enableTreeDataHandling(false);
+        if (!content.hasPluginSettings) {
+            complete = false;
+        } else {
+            state->liveDataEnabled = false;
+            if (state->communication)
+                state->chartPollTimer.start();
+
+            if (!content.parameterList) {
+                complete = false;
+            } else {
+                for (const ParameterText &part : splitParameterList(*content.parameterList)) {
+                    QtProperty *property = findPropertyById(state->rootProperty, part.id);
+                    if (!property)
+                        continue;
+                    QtAbstractPropertyManager *manager = property->propertyManager();
+                    if (manager == state->enumManager) {
+                        state->enumManager->setValue(property, wholeValue(part.value));
+                    } else if (manager == state->boolManager) {
+                        state->boolManager->setValue(property, wholeValue(part.value) != 0,
+                                                     QString(), QString());
+                    } else if (manager == state->intManager) {
+                        state->intManager->setValue(property, wholeValue(part.value));
+                    } else if (manager == state->doubleManager) {
+                        // The saved value may lie outside the range the current
+                        // unit gives; widen it so that the value is kept.
+                        state->doubleManager->setMaximum(property, 1000000.0);
+                        state->doubleManager->setMinimum(property, -100000.0);
+                        state->doubleManager->setValue(property, decimalValue(part.value));
+                    }
+                }
+            }
+
+            if (!content.chartData) {
+                complete = false;
+            } else if (state->chart) {
+                state->chart->clear();
+                state->chart->setDataFromString(QString::fromStdString(*content.chartData),
+                                                QLatin1Char(';'));
+                ui->chartToolbar->setEnabled(true);
+            }
+        }
+    }
+
+    enableTreeDataHandling(true);
+    if (QtProperty *unit = findPropertyById(state->rootProperty, "TemperatureSettings"))
+        lastUnitSetting = state->enumManager->value(unit);
+    if (connected) {
+        state->unitIndex = lastUnitSetting;
+        state->progressMaximum = 230;
+        state->showProgress = true;
+        showTransferProgress(true);
+        enableTreeDataHandling(false);
+        bulkWriteRunning = true;
+        writeAllSettings();
+        bulkWriteRunning = false;
+        ui->sensorOperationsToolbar->setEnabled(connected);
+        enableTreeDataHandling(true);
+    }
+    return complete;
+}
+
+void SensorWindow::vRestoreFactorySettings()
+{
+    if (!connected)
+        return;
+    if (QMessageBox::warning(this, tr("Restore factory defaults"),
+                             tr("All settings will be restored to factory defaults, continue ?"),
+                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
+        != QMessageBox::Ok) {
+        return;
+    }
+    state->liveDataEnabled = false;
+    if (state->communication)
+        state->chartPollTimer.start();
+    state->readStringsEnabled = false;
+    factoryReset();
+    buttonValueFlag = true;
+    state->readStringsEnabled = true;
+    state->liveDataEnabled = true;
+    if (state->communication)
+        state->chartPollTimer.start();
+}
 
 } // namespace Core
 } // namespace OrvexSensorPlugin
