@@ -1,6 +1,7 @@
 #include "window/sensorwindow.h"
 
 #include "comm/connectionswitchdialog.h"
+#include "comm/modalmessagebox.h"
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
 
@@ -50,14 +51,13 @@ void SensorWindow::actionConnectSensor(int index)
         state->previousPortIndex = 0;
         vDisconnect();
     } else {
-        int direction = ConnectionSwitchDialog::Cancelled;
-        {
-            ConnectionSwitchDialog dialog(this);
-            dialog.exec();
-            if (!alive)
-                return;
-            direction = dialog.result();
-        }
+        // On the heap: the host may delete the window while the dialog is up.
+        QPointer<ConnectionSwitchDialog> dialog = new ConnectionSwitchDialog(this);
+        dialog->exec();
+        if (!alive)
+            return;
+        const int direction = dialog ? dialog->result() : int(ConnectionSwitchDialog::Cancelled);
+        delete dialog.data();
         if (direction == ConnectionSwitchDialog::Cancelled) {
             state->portCombo->setCurrentIndex(state->previousPortIndex);
             return;
@@ -93,8 +93,9 @@ void SensorWindow::actionConnectSensor(int index)
                 vDisconnect();
             }
         } else if (direction == ConnectionSwitchDialog::PcToSensor) {
-            const auto answer = QMessageBox::information(
-                this, tr("Kalvio"), tr("Sensor settings will be overwritten with the ones from PC"),
+            const auto answer = execMessageBox(
+                this, QMessageBox::Information, tr("Kalvio"),
+                tr("Sensor settings will be overwritten with the ones from PC"),
                 QMessageBox::Ok | QMessageBox::Cancel);
             if (!alive)
                 return;
@@ -182,8 +183,8 @@ bool SensorWindow::bConnectToSensor()
 
     const auto refuse = [this, &alive] {
         showTransferProgress(false);
-        QMessageBox::warning(this, tr("Connecting to sensor..."), tr(mismatchText),
-                             QMessageBox::Ok);
+        execMessageBox(this, QMessageBox::Warning, tr("Connecting to sensor..."),
+                       tr(mismatchText), QMessageBox::Ok);
         if (alive)
             connected = false;
         return false;
@@ -244,9 +245,9 @@ void SensorWindow::slotContinousDataTimeout()
     vDisconnect();
     ui->sensorOperationsToolbar->setEnabled(connected);
     ui->outuptsComboToolBar->setEnabled(connected);
-    QMessageBox::warning(this, tr("Connecting to sensor"),
-                         tr("The sensor did not respond, please make sure it is properly connected."),
-                         QMessageBox::Ok);
+    execMessageBox(this, QMessageBox::Warning, tr("Connecting to sensor"),
+                   tr("The sensor did not respond, please make sure it is properly connected."),
+                   QMessageBox::Ok);
 }
 
 } // namespace Core

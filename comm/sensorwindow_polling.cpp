@@ -1,16 +1,45 @@
 #include "window/sensorwindow.h"
 
+#include "comm/modalmessagebox.h"
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QMessageBox>
-#include <QMutexLocker>
+#include <QPointer>
 #include <QToolBar>
 
 namespace OrvexSensorPlugin {
 namespace Core {
+
+namespace {
+
+// Holds the window's frame lock; when the window was deleted meanwhile (the host
+// may do so during the handler's message box), the lock went with it.
+class FrameLock
+{
+public:
+    FrameLock(SensorWindow *window, QMutex *mutex)
+        : m_window(window)
+        , m_mutex(mutex)
+    {
+        m_mutex->lock();
+    }
+    ~FrameLock()
+    {
+        if (m_window)
+            m_mutex->unlock();
+    }
+    FrameLock(const FrameLock &) = delete;
+    FrameLock &operator=(const FrameLock &) = delete;
+
+private:
+    QPointer<SensorWindow> m_window;
+    QMutex *m_mutex;
+};
+
+} // namespace
 
 void SensorWindow::queryStatusData(unsigned int number)
 {
@@ -26,8 +55,9 @@ void SensorWindow::queryStatusData(unsigned int number)
     }
 
     bool startDeferred = false;
+    QPointer<SensorWindow> alive(this);
     {
-        QMutexLocker lock(&state->frameMutex);
+        FrameLock lock(this, &state->frameMutex);
         ExtensionSystem::CommunicationInterface *channel = state->communication;
         if (!channel)
             return;
@@ -73,11 +103,17 @@ void SensorWindow::queryStatusData(unsigned int number)
             state->previousPortIndex = 0;
             vDisconnect();
             ui->sensorOperationsToolbar->setEnabled(connected);
-            QMessageBox::warning(
-                this, tr("Connecting to sensor"),
+            execMessageBox(
+                this, QMessageBox::Warning, tr("Connecting to sensor"),
                 tr("The sensor did not respond, please make sure it is properly connected."),
                 QMessageBox::Ok);
-            if (!bCheckConnection()) {
+            // Deleted meanwhile: the window's state freed the frame with the others.
+            if (!alive)
+                return;
+            const bool answeredCheck = bCheckConnection();
+            if (!alive)
+                return;
+            if (!answeredCheck) {
                 --state->statusRetries;
                 finish = false;
             }
