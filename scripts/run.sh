@@ -11,7 +11,11 @@ out=${OUT_DIR:-$root/out}
 # ten seconds of live data.
 seconds=${RUN_SECONDS:-25}
 
-BUILD_DIR=$build "$root/scripts/build.sh"
+# A first build leaves the tests out (scripts/test.sh builds them); an existing
+# build folder keeps its own choice.
+configure=()
+[ -f "$build/CMakeCache.txt" ] || configure=(-DBUILD_TESTING=OFF)
+BUILD_DIR=$build "$root/scripts/build.sh" "${configure[@]}"
 bin=$build/bin
 
 work=$(mktemp -d)
