@@ -12,7 +12,8 @@ void addOptions(QCommandLineParser &parser)
         QStringLiteral("Kalvio: configure and watch sensors through their plug-ins."));
     parser.addHelpOption();
     parser.addOptions({
-        {QStringLiteral("list"), QStringLiteral("Print every plug-in and its sensors, then exit.")},
+        {QStringLiteral("list"),
+         QStringLiteral("Print every plug-in and its sensors, then exit.")},
         {QStringLiteral("open"), QStringLiteral("Open the sensor of this catalogue name."),
          QStringLiteral("name")},
         {QStringLiteral("port"),

@@ -259,8 +259,9 @@ void MainWindow::setLanguage(const QString &code)
     (code == QLatin1String("de") ? m_germanAction : m_englishAction)->setChecked(true);
     QCoreApplication::removeTranslator(m_translator);
     const QString folder = QCoreApplication::applicationDirPath();
-    if (m_translator->load(QStringLiteral("kalvio_") + code, folder + QStringLiteral("/translations"))
-        || m_translator->load(QStringLiteral("kalvio_") + code, folder))
+    const QString name = QStringLiteral("kalvio_") + code;
+    if (m_translator->load(name, folder + QStringLiteral("/translations"))
+        || m_translator->load(name, folder))
         QCoreApplication::installTranslator(m_translator);
     // The plug-in windows relabel themselves on this event, translator or not.
     for (const Session &session : qAsConst(m_sessions)) {
