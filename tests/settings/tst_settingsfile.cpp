@@ -269,7 +269,8 @@ void TestSettingsFile::writeFailureIsReported()
 void TestSettingsFile::readsPathsBeyondLatin1()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QString::fromUtf8("Einstellungen \xe2\x82\xac \xd0\x96.wts"));
+    const QString path =
+        dir.filePath(QString::fromUtf8("Einstellungen \xe2\x82\xac \xd0\x96.wts"));
     QString error;
     QVERIFY2(writeSettingsFile(path, settingsDocument("S1", "a=1;", ""), &error),
              qPrintable(error));

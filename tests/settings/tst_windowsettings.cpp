@@ -159,6 +159,7 @@ public:
 
     QString dialogTitle;
     QString proposedName;
+    QStringList nameFilters;
     QStringList boxTitles;
     QStringList boxTexts;
 
@@ -172,6 +173,7 @@ private:
         if (auto *dialog = qobject_cast<QFileDialog *>(widget)) {
             dialogTitle = dialog->windowTitle();
             proposedName = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+            nameFilters = dialog->nameFilters();
             if (m_path.isEmpty()) {
                 dialog->reject();
                 return;
@@ -212,6 +214,9 @@ private slots:
     void openingOfflineAsksNothingAndWritesNothing();
     void openingConnected_data();
     void openingConnected();
+    void openThroughDialog_data();
+    void openThroughDialog();
+    void cancelledOpenDialogChangesNothing();
     void factoryReset_data();
     void factoryReset();
 };
@@ -300,8 +305,9 @@ void TestWindowSettings::savedListFormat()
     QCOMPARE(ids, expectedIds);
 
     QVERIFY2(list.contains(QStringLiteral(";StatusLED=1;")), qPrintable(list));
-    QVERIFY2(list.contains(QRegularExpression(QStringLiteral(";ThresholdsPressure1A1=-?\\d+\\.\\d{6};"))),
-             qPrintable(list));
+    const QRegularExpression sixDecimals(
+        QStringLiteral(";ThresholdsPressure1A1=-?\\d+\\.\\d{6};"));
+    QVERIFY2(list.contains(sixDecimals), qPrintable(list));
     // "***" is the first of the tag's choices; a read-only string has no list.
     QVERIFY2(list.contains(QStringLiteral(";ApplicationSpecificTag=0;")), qPrintable(list));
     QVERIFY2(list.startsWith(QStringLiteral("VendorNameReadOnly=-1;")), qPrintable(list));
@@ -362,7 +368,8 @@ void TestWindowSettings::refusedFiles_data()
     QTest::addColumn<QString>("message");
 
     const QString corrupted = QStringLiteral("The selected settings are corupted");
-    const QString otherSensor = QStringLiteral("The selected settings are not for the current sensor");
+    const QString otherSensor =
+        QStringLiteral("The selected settings are not for the current sensor");
     QTest::newRow("file of another sensor of the family")
         << Core::settingsDocument("ZT4K-100 0...100 bar", "FilterSettings=4;", "") << true
         << otherSensor;
@@ -412,7 +419,8 @@ void TestWindowSettings::incompleteFiles_data()
     QTest::addColumn<int>("filter");
     QTest::addColumn<bool>("historyReplaced");
 
-    const QByteArray head = "<root pluginid=\"IoLinkZT4Kfamily\" sensorid=\"ZT4K-010 -1...10 bar\">";
+    const QByteArray head =
+        "<root pluginid=\"IoLinkZT4Kfamily\" sensorid=\"ZT4K-010 -1...10 bar\">";
     QTest::newRow("no chart data applies the parameters")
         << head + "<pluginsettings><propertytreedata data=\"FilterSettings=4;\"/>"
                   "</pluginsettings></root>"
@@ -516,6 +524,48 @@ void TestWindowSettings::openingConnected()
     if (!opened)
         QCOMPARE(rig.requestsBesidesPoll(), QStringList());
     QCOMPARE(rig.window().form()->sensorOperationsToolbar->isEnabled(), opened);
+}
+
+void TestWindowSettings::openThroughDialog_data()
+{
+    QTest::addColumn<bool>("connected");
+    QTest::newRow("offline applies the file") << false;
+    QTest::newRow("connected writes it and keeps live data on") << true;
+}
+
+void TestWindowSettings::openThroughDialog()
+{
+    QFETCH(bool, connected);
+
+    Rig rig;
+    QVERIFY(rig.isReady());
+    rig.attach(connected);
+    QAction *liveData = rig.window().form()->actionEnable_live_data;
+    liveData->setChecked(true);
+    const QString path = rig.filePath(QStringLiteral("chosen.wts"));
+    QVERIFY(rig.writeFile(path, Core::settingsDocument(sensorName(), "FilterSettings=5;", "")));
+
+    DialogDriver driver(path);
+    Access::vLoadSettings(rig.window());
+    QCOMPARE(driver.nameFilters, QStringList{QStringLiteral("Sensor Settings (*.wts)")});
+    QCOMPARE(rig.enumValue("FilterSettings"), 5);
+    QCOMPARE(driver.boxTitles,
+             connected ? QStringList{QStringLiteral("Open Settings")} : QStringList());
+    QCOMPARE(rig.master().sensor().rawValue(QStringLiteral("FilterSettings")), connected ? 5 : 0);
+    QVERIFY(liveData->isChecked());
+    QCOMPARE(rig.state().liveDataEnabled, connected);
+    QVERIFY(rig.state().chart->isFollowingNewest());
+}
+
+void TestWindowSettings::cancelledOpenDialogChangesNothing()
+{
+    Rig rig;
+    QVERIFY(rig.isReady());
+    DialogDriver driver{QString()};
+    QVERIFY(!rig.window().bOpenSettings());
+    QCOMPARE(driver.nameFilters, QStringList{QStringLiteral("Sensor Settings (*.wts)")});
+    QCOMPARE(driver.boxTitles, QStringList());
+    QCOMPARE(rig.enumValue("FilterSettings"), 0);
 }
 
 void TestWindowSettings::factoryReset_data()
