@@ -1,5 +1,6 @@
 #include "window/sensorwindow.h"
 
+#include "comm/exchangeguard.h"
 #include "comm/iolinkframes.h"
 #include "plugin/pluginpaths.h"
 #include "window/sensorwindowstate.h"
@@ -88,6 +89,7 @@ bool SensorWindow::bCheckConnection()
 
 bool SensorWindow::identifySensor()
 {
+    ExchangeGuard exchange(state->parameterExchanges);
     bWriteFrame(probeRequest, false);
     bWriteFrame(setupRequest, false);
     bWriteFrame(processDataRequest, false);

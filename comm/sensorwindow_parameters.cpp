@@ -1,6 +1,7 @@
 #include "window/sensorwindow.h"
 
 #include "chart/pressureunits.h"
+#include "comm/exchangeguard.h"
 #include "comm/iolinkframes.h"
 #include "comm/rawvalue.h"
 #include "plugin/pluginpaths.h"
@@ -70,6 +71,7 @@ void SensorWindow::readParameter(const QString &id, bool useProgress)
         return;
     }
 
+    ExchangeGuard exchange(state->parameterExchanges);
     const bool requested = bWriteFrame(*request, useProgress);
     // The master fetches the value from the device in the background; the
     // process-data requests give it the cycles to do so.
@@ -87,6 +89,9 @@ void SensorWindow::readParameter(const QString &id, bool useProgress)
         enableTreeDataHandling(true);
         return;
     }
+    // A delayed write served during the transfers switches edit handling back
+    // on at its end; the value read must not be taken for an edit.
+    enableTreeDataHandling(false);
 
     QtAbstractPropertyManager *manager = property->propertyManager();
     if (manager == state->boolManager) {
@@ -120,6 +125,12 @@ void SensorWindow::readParameter(const QString &id, bool useProgress)
 
 void SensorWindow::sendDelayValue()
 {
+    if (state->parameterExchanges > 0) {
+        // Come due inside another exchange's transfers: the pending write waits.
+        writeDelayTimer.start();
+        return;
+    }
+    ExchangeGuard exchange(state->parameterExchanges);
     enableTreeDataHandling(false);
     QtProperty *property = pendingProperty;
     const QVariant value = pendingValue;

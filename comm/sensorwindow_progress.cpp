@@ -1,5 +1,6 @@
 #include "window/sensorwindow.h"
 
+#include "comm/exchangeguard.h"
 #include "comm/iolinkframes.h"
 #include "plugin/pluginpaths.h"
 #include "window/sensorwindowstate.h"
@@ -102,6 +103,7 @@ void SensorWindow::vUpdateProgressBar()
 
 void SensorWindow::factoryReset()
 {
+    ExchangeGuard exchange(state->parameterExchanges);
     enableTreeDataHandling(false);
     if (!ui->actionWriting->isChecked())
         ui->actionWriting->setChecked(true);

@@ -119,6 +119,9 @@ struct SensorWindowState
     int previousPortIndex = 0;
     bool convertAfterRead = false;
     bool readStringsEnabled = false;
+    // Master exchanges whose fetch belongs to them (a read, a write) in progress;
+    // a delayed write that comes due meanwhile waits for them.
+    int parameterExchanges = 0;
 
     // Chart, outputs and thresholds
     Utils::ThresholdWindowWidget *thresholdWindow = nullptr;

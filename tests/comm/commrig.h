@@ -125,10 +125,13 @@ public:
         Access::pendingValue(*m_window) = QVariant();
     }
 
+    // The host's order: the window lets go of the channel, the channel finishes
+    // what is queued (a poll frame the window still owns), then the window goes.
     ~Rig()
     {
-        m_window.reset();
+        m_window->setCommunication(nullptr);
         delete m_channel.data();
+        m_window.reset();
         OrvexSensorPlugin::Core::setPluginFileDirectory(QString());
     }
 

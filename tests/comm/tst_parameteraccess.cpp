@@ -123,6 +123,7 @@ private slots:
     void readShowsValue_data();
     void readShowsValue();
     void onlyTheLastOfTwoEditsIsWritten();
+    void delayedWriteComingDueDuringReadWaitsForIt();
     void analogPointConversion_data();
     void analogPointConversion();
     void failedReadKeepsValue_data();
@@ -295,6 +296,32 @@ void TestParameterAccess::onlyTheLastOfTwoEditsIsWritten()
     QCOMPARE(rig.master().sensor().rawValue(QStringLiteral("OnDelay1")), 500);
     QCOMPARE(rig.master().sensor().rawValue(QStringLiteral("ThresholdsPressure1A1")),
              thresholdBefore);
+}
+
+void TestParameterAccess::delayedWriteComingDueDuringReadWaitsForIt()
+{
+    CommRig::Rig rig;
+    rig.attach();
+    SensorWindow &w = rig.window();
+    QVERIFY(rig.master().sensor().setRawValue(QStringLiteral("OnDelay2"), 2500));
+
+    // An edit whose delayed write comes due while the read waits for the master;
+    // the write switches edit handling back on when it ends.
+    Access::pendingProperty(w) = rig.property(QStringLiteral("OnDelay1"));
+    Access::pendingValue(w) = 10;
+    Access::writeDelayTimer(w).start(1);
+    w.readParameter(QStringLiteral("OnDelay2"), false);
+    // The read is not disturbed, and the write waits for it to end.
+    QCOMPARE(shownValue(w, rig.property(QStringLiteral("OnDelay2"))), QVariant(2500));
+    QVERIFY(rig.requests(0x24).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.requests(0x24).isEmpty(), 2000);
+    QTest::qWait(500);
+
+    QList<int> writtenIndexes;
+    for (const QByteArray &request : rig.requests(0x24))
+        writtenIndexes << addressOf(request).first;
+    QCOMPARE(writtenIndexes, QList<int>{70});
+    QCOMPARE(rig.master().sensor().rawValue(QStringLiteral("OnDelay1")), 10);
 }
 
 void TestParameterAccess::analogPointConversion_data()
