@@ -2,9 +2,7 @@
 // SerialChannel, a pseudo-terminal and the iolink-master-sim program. The
 // baseline is the sum of the waits the transfers prescribe (120 + 50 + 70 + 70 ms
 // a read, 250 + 100 + 100 + 250 ms a write); the overhead is what the plug-in,
-// the channel and the line add to them. A replay of the same waits and the same
-// number of frames straight on the channel, without the window, shows how much of
-// that is the line and the simulator rather than the plug-in.
+// the channel, the line and the simulator add to them.
 
 #include "comm/iolinkframes.h"
 #include "window/sensorwindow.h"
@@ -20,9 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QProcess>
-#include <QThread>
 
 #include <cstdio>
 
@@ -60,40 +56,6 @@ bool excludedFromWriteAll(const QString &id)
 {
     return id.contains(QLatin1String("ReadOnly")) || id.contains(QLatin1String("InputMode"))
         || id.contains(QLatin1String("TEACHBUTTON"));
-}
-
-// One step of a replay: a wait of the GUI thread, or (0) one frame waited for.
-using Replay = QList<int>;
-
-qint64 replayOnChannel(ExtensionSystem::CommunicationInterface *channel, const Replay &steps,
-                       int repeats)
-{
-    using Channel = ExtensionSystem::CommunicationInterface;
-    QElapsedTimer clock;
-    clock.start();
-    for (int r = 0; r < repeats; ++r) {
-        for (int step : steps) {
-            if (step > 0) {
-                QThread::msleep(static_cast<unsigned long>(step));
-                continue;
-            }
-            Channel::DataFrame frame;
-            Channel::FrameQuery query;
-            query.request = processDataRequest;
-            query.answerPattern = ".*";
-            query.timeoutMs = 2000.0;
-            frame.queries.push_back(query);
-            QEventLoop loop;
-            unsigned int number = 0;
-            QObject::connect(channel, &Channel::emitFinished, &loop, [&](unsigned int done) {
-                if (done == number)
-                    loop.quit();
-            });
-            number = channel->uSendDataFrame(&frame);
-            loop.exec();
-        }
-    }
-    return clock.elapsed();
 }
 
 void printFigures(const char *name, int parameters, qint64 wallMs, qint64 waitsMs)
@@ -187,24 +149,9 @@ int main(int argc, char *argv[])
             Access::writeAll(window);
             const qint64 writeMs = clock.elapsed();
 
-            // The same waits and frames without the window: read request, two polls,
-            // fetch; and fetch, write request, poll.
-            const qint64 readReplayMs =
-                replayOnChannel(&channel, {120, 0, 50, 0, 70, 0, 70, 0}, readable);
-            const qint64 writeReplayMs =
-                replayOnChannel(&channel, {250, 100, 0, 100, 0, 0, 250}, writable);
-
             printFigures("readall", readable, readMs, qint64(readable) * readWaitsMs);
             std::printf("readall_values_taken: %d of %d count\n", taken, int(counters.size()));
-            std::printf("readall_channel_replay_wall: %lld ms\n",
-                        static_cast<long long>(readReplayMs));
-            std::printf("readall_plugin_overhead: %lld ms\n",
-                        static_cast<long long>(readMs - readReplayMs));
             printFigures("writeall", writable, writeMs, qint64(writable) * writeWaitsMs);
-            std::printf("writeall_channel_replay_wall: %lld ms\n",
-                        static_cast<long long>(writeReplayMs));
-            std::printf("writeall_plugin_overhead: %lld ms\n",
-                        static_cast<long long>(writeMs - writeReplayMs));
         }
         window.setCommunication(nullptr);
     }
