@@ -174,10 +174,14 @@ bool SensorWindow::bOpenSettings(const QString &fileName)
             if (!content.chartData) {
                 complete = false;
             } else if (state->chart) {
-                state->chart->clear();
-                state->chart->setDataFromString(QString::fromStdString(*content.chartData),
-                                                QLatin1Char(';'));
-                ui->chartToolbar->setEnabled(true);
+                // Replaces the whole history only when the text is sound; a
+                // damaged text leaves what the chart recorded.
+                if (state->chart->setDataFromString(QString::fromStdString(*content.chartData),
+                                                    QLatin1Char(';'))) {
+                    ui->chartToolbar->setEnabled(true);
+                } else {
+                    complete = false;
+                }
             }
         }
     }

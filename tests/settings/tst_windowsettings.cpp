@@ -130,6 +130,14 @@ public:
     QString stringValue(const char *id) { return state().stringManager->value(find(id)); }
     QtProperty *find(const char *id) { return Access::find(*m_window, id); }
 
+    // A file for this sensor with the parameter list and the chart's present history.
+    QByteArray settingsFile(const std::string &parameterList)
+    {
+        return Core::settingsDocument(
+            sensorName(), parameterList,
+            state().chart->dataToString(QLatin1Char(';')).toStdString());
+    }
+
     bool writeFile(const QString &path, const QByteArray &text)
     {
         QFile file(path);
@@ -346,11 +354,9 @@ void TestWindowSettings::doubleOutsideItsRangeIsKept()
     QVERIFY(rig.state().doubleManager->maximum(threshold) < 500.0);
 
     const QString path = rig.filePath(QStringLiteral("wide.wts"));
-    QVERIFY(rig.writeFile(path, Core::settingsDocument(
-                                    sensorName(),
-                                    "ThresholdsPressure1A1=500.000000;ThresholdsPressure2A1="
-                                    "-2000.5;OnDelay1=abc;NoSuchParameter=3;;FilterSettings=2;",
-                                    "")));
+    QVERIFY(rig.writeFile(path, rig.settingsFile("ThresholdsPressure1A1=500.000000;"
+                                                 "ThresholdsPressure2A1=-2000.5;OnDelay1=abc;"
+                                                 "NoSuchParameter=3;;FilterSettings=2;")));
     ModalAnswerer answerer;
     QVERIFY(rig.window().bOpenSettings(path));
     QCOMPARE(rig.doubleValue("ThresholdsPressure1A1"), 500.0);
@@ -433,6 +439,10 @@ void TestWindowSettings::incompleteFiles_data()
         << head + "<pluginsettings><chartdata data=\"%1\"/></pluginsettings></root>" << 0
         << true;
     QTest::newRow("no plug-in settings applies nothing") << head + "</root>" << 0 << false;
+    QTest::newRow("damaged chart data keeps the recorded history")
+        << head + "<pluginsettings><propertytreedata data=\"FilterSettings=4;\"/>"
+                  "<chartdata data=\"history;1;1;2;1733468988123;0.5\"/></pluginsettings></root>"
+        << 4 << false;
 }
 
 void TestWindowSettings::incompleteFiles()
@@ -466,10 +476,8 @@ void TestWindowSettings::stringKeepsItsText()
     rig.state().stringManager->setValue(rig.find("ApplicationSpecificTag"),
                                         QStringLiteral("typed by hand"));
     const QString path = rig.filePath(QStringLiteral("tag.wts"));
-    QVERIFY(rig.writeFile(path, Core::settingsDocument(sensorName(),
-                                                       "ApplicationSpecificTag=0;"
-                                                       "VendorNameReadOnly=0;FilterSettings=1;",
-                                                       "")));
+    QVERIFY(rig.writeFile(path, rig.settingsFile("ApplicationSpecificTag=0;"
+                                                 "VendorNameReadOnly=0;FilterSettings=1;")));
     QVERIFY(rig.window().bOpenSettings(path));
     QCOMPARE(rig.stringValue("ApplicationSpecificTag"), QStringLiteral("typed by hand"));
     QCOMPARE(rig.enumValue("FilterSettings"), 1);
@@ -481,8 +489,7 @@ void TestWindowSettings::openingOfflineAsksNothingAndWritesNothing()
     QVERIFY(rig.isReady());
     rig.attach(false);
     const QString path = rig.filePath(QStringLiteral("offline.wts"));
-    QVERIFY(rig.writeFile(path, Core::settingsDocument(sensorName(),
-                                                       "FilterSettings=4;OnDelay1=9;", "")));
+    QVERIFY(rig.writeFile(path, rig.settingsFile("FilterSettings=4;OnDelay1=9;")));
     ModalAnswerer answerer;
     QVERIFY(rig.window().bOpenSettings(path));
     QCOMPARE(rig.enumValue("FilterSettings"), 4);
@@ -510,8 +517,7 @@ void TestWindowSettings::openingConnected()
     QVERIFY(rig.isReady());
     rig.attach(true);
     const QString path = rig.filePath(QStringLiteral("connected.wts"));
-    QVERIFY(rig.writeFile(path, Core::settingsDocument(sensorName(),
-                                                       "FilterSettings=4;OnDelay1=9;", "")));
+    QVERIFY(rig.writeFile(path, rig.settingsFile("FilterSettings=4;OnDelay1=9;")));
     ModalAnswerer answerer;
     answerer.answerWith(QMessageBox::StandardButton(answer));
     QCOMPARE(rig.window().bOpenSettings(path), opened);
@@ -543,7 +549,7 @@ void TestWindowSettings::openThroughDialog()
     QAction *liveData = rig.window().form()->actionEnable_live_data;
     liveData->setChecked(true);
     const QString path = rig.filePath(QStringLiteral("chosen.wts"));
-    QVERIFY(rig.writeFile(path, Core::settingsDocument(sensorName(), "FilterSettings=5;", "")));
+    QVERIFY(rig.writeFile(path, rig.settingsFile("FilterSettings=5;")));
 
     DialogDriver driver(path);
     Access::vLoadSettings(rig.window());
