@@ -1,5 +1,7 @@
 #include "treetestaccess.h"
 
+#include "tree/descriptionreader.h"
+
 #include "extensionsystem/globals.h"
 #include "utils/buttonmanager.h"
 
@@ -65,6 +67,21 @@ QString languageDocument()
     return text;
 }
 
+// Label of every parameter node below `node`, by id, in the language.
+void collectLabels(const boost::property_tree::ptree &node, const std::string &language,
+                   QMap<QString, QString> &labels)
+{
+    for (const auto &child : node) {
+        if (child.first != "node" && child.first != "property")
+            continue;
+        const QString id = QString::fromStdString(child.second.get<std::string>("id", ""));
+        if (!labels.contains(id))
+            labels[id] = QString::fromStdString(
+                OrvexSensorPlugin::Core::nodeLabel(child.second, language));
+        collectLabels(child.second, language, labels);
+    }
+}
+
 QtProperty *propertyOf(QtAbstractPropertyManager *manager, const QString &id)
 {
     const auto properties = manager->properties();
@@ -85,6 +102,7 @@ private slots:
     void cleanup() { ExtensionSystem::Globals::setLanguage("en"); }
     void relabelsTreeAndPanel();
     void otherEventsRelabelNothing();
+    void realDescriptionRelabelsEveryParameter();
 };
 
 void TestLanguageChange::relabelsTreeAndPanel()
@@ -154,6 +172,43 @@ void TestLanguageChange::otherEventsRelabelNothing()
     QCoreApplication::sendEvent(window.get(), &other);
     QCOMPARE(mode->propertyName(), QStringLiteral("Mode en"));
     QCOMPARE(Access::state(*window).language, std::string("en"));
+}
+
+void TestLanguageChange::realDescriptionRelabelsEveryParameter()
+{
+    ExtensionSystem::Globals::setLanguage("en");
+    QFile real(qEnvironmentVariable("TEST_SOURCE_DIR")
+               + QStringLiteral("/data/IoLinkZT4Kfamily.xml"));
+    QVERIFY(real.open(QIODevice::ReadOnly));
+    TreeFixture::DescriptionFile file(real.readAll());
+    QVERIFY(file.isWritten());
+    auto window = TreeFixture::openWindow("ZT4K-010 -1...10 bar");
+    const auto nodes =
+        Access::description(*window).get_child_optional("document.treeGui.default");
+    QVERIFY(nodes);
+    const QList<QtProperty *> properties = window->collectSubProperties(Access::root(*window));
+    QVERIFY(properties.size() > 20);
+    auto &s = Access::state(*window);
+    QtProperty *filter = window->findPropertyById(Access::root(*window), "FilterSettings");
+    QVERIFY(filter);
+    s.enumManager->setValue(filter, 1);
+    Access::clearPendingWrite(*window);
+
+    for (const char *language : {"de", "en"}) {
+        QMap<QString, QString> labels;
+        collectLabels(*nodes, language, labels);
+        ExtensionSystem::Globals::setLanguage(language);
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(window.get(), &change);
+        for (QtProperty *property : properties) {
+            QVERIFY2(labels.contains(property->propertyId()), qPrintable(property->propertyId()));
+            QCOMPARE(property->propertyName(), labels.value(property->propertyId()));
+        }
+        QCOMPARE(s.enumManager->value(filter), 1);
+        QCOMPARE(s.enumManager->enumNames(filter).value(0),
+                 std::string(language) == "de" ? QStringLiteral("Aus") : QStringLiteral("Off"));
+        QVERIFY(!Access::writeDelayTimer(*window).isActive());
+    }
 }
 
 QTEST_MAIN(TestLanguageChange)
