@@ -141,6 +141,7 @@ void SensorWindow::sendDelayValue()
         const auto address = parseParameterAddress(addressText);
         if (!addressText.isEmpty()) {
             int raw = 0;
+            bool textParameter = false;
             QtAbstractPropertyManager *manager = property->propertyManager();
             if (manager == state->boolManager || manager == state->intManager) {
                 raw = value.toInt();
@@ -173,13 +174,18 @@ void SensorWindow::sendDelayValue()
                 if (thresholdIds().contains(id))
                     x = convertPressure(x, unit, false);
                 raw = doubleRawValue(id, x, state->decVal);
+            } else if (manager == state->stringManager || manager == state->stringManager2) {
+                // A text parameter holds text: the command value 1 that buttons
+                // send would overwrite it (write-all reaches every string).
+                textParameter = true;
             } else {
                 // Button parameters: the command value.
                 raw = buttonValueFlag ? 1 : 0;
             }
 
-            const auto request = address ? buildWriteRequest(*address, raw) : std::nullopt;
-            if (address && !request)
+            const auto request = address && !textParameter
+                ? buildWriteRequest(*address, raw) : std::nullopt;
+            if (address && !request && !textParameter)
                 reportUnsupportedSize(id, address->sizeCode);
             if (connected && request) {
                 // The fetch clears the master's last result; it needs the pauses around it.

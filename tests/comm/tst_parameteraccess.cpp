@@ -100,7 +100,9 @@ QList<QPair<int, int>> walkedAddresses(CommRig::Rig &rig, bool forWrite)
         if (forWrite
             && (it.key().contains(QLatin1String("ReadOnly"))
                 || it.key().contains(QLatin1String("InputMode"))
-                || it.key().contains(QLatin1String("TEACHBUTTON"))))
+                || it.key().contains(QLatin1String("TEACHBUTTON"))
+                || rig.property(it.key())->propertyManager()
+                       == Access::state(rig.window()).stringManager))
             continue;
         list << qMakePair(address->index, address->subIndex);
     }
@@ -458,6 +460,7 @@ void TestParameterAccess::writeAllSkipsExcludedParameters()
         setShownValue(w, rig.property(value.first), value.second);
     QAction *liveData = Access::ui(w).actionEnable_live_data;
     liveData->setChecked(true);
+    const QString tag = rig.master().sensor().text(QStringLiteral("ApplicationSpecificTag"));
 
     Access::vWriteAllSettings(w);
 
@@ -468,6 +471,9 @@ void TestParameterAccess::writeAllSkipsExcludedParameters()
     QVERIFY(!written.contains(qMakePair(91, 0)));  // InputMode
     QVERIFY(!written.contains(qMakePair(73, 0)));  // TEACHBUTTON
     QVERIFY(!written.contains(qMakePair(19, 0)));  // ProductIDReadOnly
+    // A text parameter is never overwritten with a command value.
+    QVERIFY(!written.contains(qMakePair(24, 0)));  // ApplicationSpecificTag
+    QCOMPARE(rig.master().sensor().text(QStringLiteral("ApplicationSpecificTag")), tag);
 
     const IoLinkSim::SimulatedSensor &sensor = rig.master().sensor();
     QCOMPARE(sensor.rawValue(QStringLiteral("FilterSettings")), 3);
