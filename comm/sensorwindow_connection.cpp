@@ -199,6 +199,13 @@ bool SensorWindow::bConnectToSensor()
         if (!alive)
             return false;
     }
+    // A channel taken away meanwhile (the window was closed) is no foreign
+    // sensor: as for the probe, that ends without a message.
+    if (!identified && !state->communication) {
+        showTransferProgress(false);
+        connected = false;
+        return false;
+    }
     if (!identified)
         return refuse();
 
@@ -230,13 +237,22 @@ void SensorWindow::vDisconnect()
 
 void SensorWindow::slotContinousDataTimeout()
 {
+    // Every identification restarts the identity timer, and eleven failing ones
+    // against a silent master take longer than its 19 s: the timer runs out again
+    // inside this slot's own transfers. The check already running decides.
+    if (state->recheckRunning)
+        return;
     QPointer<SensorWindow> alive(this);
-    for (int attempt = 0; attempt < 11; ++attempt) {
-        if (identifySensor())
-            return;
+    state->recheckRunning = true;
+    bool identified = false;
+    for (int attempt = 0; attempt < 11 && !identified; ++attempt) {
+        identified = identifySensor();
         if (!alive)
             return;
     }
+    state->recheckRunning = false;
+    if (identified)
+        return;
     state->continuousDataTimer.stop();
     if (state->portCombo->currentIndex() == 0)
         return;

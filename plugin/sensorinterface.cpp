@@ -6,11 +6,14 @@
 
 #include "extensionsystem/communicationinterface.h"
 #include "utils/charts/genericchart.h"
+#include "utils/progressbarui.h"
 
 #include <QAction>
 #include <QDebug>
+#include <QDialog>
 #include <QDockWidget>
 #include <QMdiSubWindow>
+#include <QTimer>
 
 namespace OrvexSensorPlugin {
 namespace Core {
@@ -29,11 +32,61 @@ SensorInterface::SensorInterface(const ExtensionSystem::SensorBasic &sensor,
     portRegistered = false;
 }
 
+namespace {
+
+// True while one of the window's own waits runs a nested event loop (a transfer,
+// a question to the user): the window's code is then further up the stack.
+bool isInsideOwnWait(SensorWindow *window)
+{
+    const auto waits = window->findChildren<Utils::ProgressBarUi *>();
+    for (const Utils::ProgressBarUi *wait : waits) {
+        if (wait->isWaiting())
+            return true;
+    }
+    // The transfer progress dialog is modal too, but nothing waits in it.
+    const QDialog *progress = &window->windowState()->progressDialog;
+    const auto dialogs = window->findChildren<QDialog *>();
+    for (const QDialog *dialog : dialogs) {
+        if (dialog != progress && dialog->isVisible() && dialog->isModal())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 SensorInterface::~SensorInterface()
 {
     vUnregisterPlugin(this);
-    // The sub-window may still hold the window; deleting it removes it from there.
-    delete window;
+    if (!window)
+        return;
+    // The host has just released the channel.
+    window->setCommunication(nullptr);
+    if (!isInsideOwnWait(window)) {
+        // The sub-window may still hold the window; deleting it removes it from there.
+        delete window;
+        window = nullptr;
+        return;
+    }
+    // The host deletes us from inside one of the window's waits (it closed the
+    // window during a transfer). Deleting the window now would pull it from under
+    // its own code, which carries on once the wait has ended (the channel is gone,
+    // so it ends at once). The window leaves its sub-window, which the host deletes
+    // next, and goes as soon as none of its waits runs any more.
+    window->hide();
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
+        sub->setWidget(nullptr);
+    window->setParent(nullptr);
+    QPointer<SensorWindow> doomed(window);
+    auto *reaper = new QTimer(window); // goes with the window
+    reaper->setInterval(10);
+    connect(reaper, &QTimer::timeout, reaper, [doomed, reaper] {
+        if (doomed && !isInsideOwnWait(doomed)) {
+            reaper->stop();
+            doomed->deleteLater();
+        }
+    });
+    reaper->start();
     window = nullptr;
 }
 

@@ -52,6 +52,8 @@ void SensorWindow::vAutoConnect(const QString &ComPort)
         showTransferProgress(false);
         vDisconnect();
         combo->setCurrentIndex(0);
+        // vDisconnect() titled the window while the port was still selected.
+        updateWindowTitle();
     }
     state->connectionStatus->setConnected(connected);
     ui->actionEnable_live_data->setChecked(true);

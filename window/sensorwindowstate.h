@@ -119,6 +119,7 @@ struct SensorWindowState
     int previousPortIndex = 0;
     bool convertAfterRead = false;
     bool readStringsEnabled = false;
+    bool recheckRunning = false;   // slotContinousDataTimeout() is on the stack
     // Master exchanges whose fetch belongs to them (a read, a write) in progress;
     // a delayed write that comes due meanwhile waits for them.
     int parameterExchanges = 0;

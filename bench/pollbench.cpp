@@ -1,0 +1,165 @@
+// Process-data polling of the window against the iolink-master-sim program on a
+// pseudo-terminal, through the host's SerialChannel: the window's own poll slot
+// with its 65 ms single-shot timer, restarted after each answer, as in live
+// operation. Prints the interval between two poll requests handed to the channel
+// (median and 99th percentile; the baseline is the 65 ms timer itself) and the
+// CPU time of this process per poll (plug-in, channel and Qt; the simulator runs
+// in its own process). Argument: the number of polls (default 2000).
+
+#include "window/sensorwindow.h"
+#include "window/sensorwindowstate.h"
+
+#include "utils/charts/genericchart.h"
+
+#include "extensionsystem/portsettings.h"
+#include "extensionsystem/sensorbasic.h"
+#include "extensionsystem/serialchannel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace OrvexSensorPlugin {
+namespace Core {
+
+struct SensorWindowTestAccess
+{
+    static SensorWindowState &state(SensorWindow &w) { return *w.state; }
+    static bool &connected(SensorWindow &w) { return w.connected; }
+    static void poll(SensorWindow &w) { w.queryStatusData(0); }
+};
+
+} // namespace Core
+} // namespace OrvexSensorPlugin
+
+using namespace OrvexSensorPlugin::Core;
+using Access = SensorWindowTestAccess;
+
+namespace {
+
+// The host's channel, noting when each frame is handed to it.
+class TimedChannel : public ExtensionSystem::SerialChannel
+{
+public:
+    using SerialChannel::SerialChannel;
+
+    unsigned int uSendDataFrame(DataFrame *frame) override
+    {
+        sentNs.push_back(clock.nsecsElapsed());
+        return SerialChannel::uSendDataFrame(frame);
+    }
+
+    QElapsedTimer clock;
+    std::vector<qint64> sentNs;
+};
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t i = std::min(values.size() - 1,
+                                   static_cast<std::size_t>(p * double(values.size() - 1) + 0.5));
+    return values[i];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int polls = argc > 1 ? std::max(10, std::atoi(argv[1])) : 2000;
+    const QDir bin(QCoreApplication::applicationDirPath());
+
+    QProcess simulator;
+    simulator.setProcessChannelMode(QProcess::SeparateChannels);
+    simulator.start(bin.filePath(QStringLiteral("iolink-master-sim")),
+                    {QStringLiteral("--data"),
+                     bin.filePath(QStringLiteral("IoLinkZT4Kfamily.xml"))});
+    if (!simulator.waitForStarted(5000) || !simulator.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "iolink-master-sim did not start: %s\n",
+                     qPrintable(simulator.errorString()));
+        return 1;
+    }
+    const QString device = QString::fromLocal8Bit(simulator.readLine()).trimmed();
+
+    int status = 0;
+    {
+        ExtensionSystem::PortSettings settings;
+        settings.portName = device;
+        TimedChannel channel(settings);
+        if (!channel.open()) {
+            std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(device),
+                         qPrintable(channel.errorString()));
+            simulator.terminate();
+            simulator.waitForFinished(3000);
+            return 1;
+        }
+
+        ExtensionSystem::SensorBasic chosen;
+        chosen.setName("ZT4K-010 -1...10 bar");
+        SensorWindow window(chosen);
+        window.setCommunication(&channel);
+        Access::connected(window) = true;
+        Access::state(window).liveDataEnabled = true;
+        window.show();
+
+        channel.sentNs.reserve(std::size_t(polls) + 1);
+        channel.clock.start();
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, &app, [&] {
+            if (int(channel.sentNs.size()) > polls || !Access::connected(window))
+                app.quit();
+        });
+        watch.start(20);
+        const double cpuBefore = cpuSeconds();
+        Access::poll(window);
+        app.exec();
+        const double cpu = cpuSeconds() - cpuBefore;
+        const bool stillConnected = Access::connected(window);
+        Access::connected(window) = false;
+        Access::state(window).chartPollTimer.stop();
+        window.setCommunication(nullptr);
+
+        std::vector<double> intervals;
+        for (std::size_t i = 1; i < channel.sentNs.size(); ++i)
+            intervals.push_back(double(channel.sentNs[i] - channel.sentNs[i - 1]) / 1e6);
+        if (!stillConnected || intervals.size() < std::size_t(polls)) {
+            std::fprintf(stderr, "polling stopped after %zu polls\n", intervals.size());
+            status = 1;
+        } else {
+            const std::size_t points = Access::state(window).chart->history(0).size();
+            const double median = percentile(intervals, 0.5);
+            const double p99 = percentile(intervals, 0.99);
+            std::printf("poll_count: %zu polls\n", intervals.size());
+            std::printf("poll_points_drawn: %zu points\n", points);
+            std::printf("poll_interval_baseline: 65.0 ms\n");
+            std::printf("poll_interval_median: %.2f ms\n", median);
+            std::printf("poll_interval_p99: %.2f ms\n", p99);
+            std::printf("poll_interval_max: %.2f ms\n",
+                        *std::max_element(intervals.begin(), intervals.end()));
+            std::printf("poll_cpu_per_poll: %.3f ms\n", 1000.0 * cpu / double(intervals.size()));
+            std::printf("poll_p99_over_baseline: %.2f ms\n", p99 - 65.0);
+        }
+    }
+    simulator.terminate();
+    simulator.waitForFinished(3000);
+    return status;
+}
