@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QColor>
+#include <QHash>
 #include <QIcon>
 #include <QPixmap>
 #include <QToolBar>
@@ -30,18 +31,51 @@ QTreeWidgetItem *processDataRow(const SensorWindowState *state, int row)
     return row < state->processDataItems.size() ? state->processDataItems.at(row) : nullptr;
 }
 
+// Rendering an SVG costs about a millisecond; the indicators change at most
+// every poll, so each image is drawn once and each row is touched only when its
+// state changes.
+const QPixmap &ledImage(const QString &image)
+{
+    static QHash<QString, QPixmap> images;
+    auto it = images.find(image);
+    if (it == images.end()) {
+        it = images.insert(image, QPixmap(image).scaled(40, 40, Qt::KeepAspectRatio,
+                                                        Qt::SmoothTransformation));
+    }
+    return *it;
+}
+
+const QIcon &ledIcon(const QString &icon)
+{
+    static QHash<QString, QIcon> icons;
+    auto it = icons.find(icon);
+    if (it == icons.end())
+        it = icons.insert(icon, QIcon(icon));
+    return *it;
+}
+
+bool rowShows(QTreeWidgetItem *item, const QString &text, const QString &image)
+{
+    return item->text(1) == text && item->data(1, Qt::UserRole).toString() == image;
+}
+
 // An active indicator shows its image at LED size rather than as a small icon.
 void showActive(QTreeWidgetItem *item, const QString &text, const QString &image)
 {
+    if (rowShows(item, text, image))
+        return;
     item->setText(1, text);
-    item->setData(1, Qt::DecorationRole,
-                  QPixmap(image).scaled(40, 40, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    item->setData(1, Qt::DecorationRole, ledImage(image));
+    item->setData(1, Qt::UserRole, image);
 }
 
 void showInactive(QTreeWidgetItem *item, const QString &text, const QString &icon)
 {
+    if (rowShows(item, text, icon))
+        return;
     item->setText(1, text);
-    item->setIcon(1, QIcon(icon));
+    item->setIcon(1, ledIcon(icon));
+    item->setData(1, Qt::UserRole, icon);
 }
 
 } // namespace

@@ -32,7 +32,7 @@ namespace {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double MinSpanMs = 10.0;
 constexpr double MaxSpanMs = 1.0e11;
-constexpr int RefreshIntervalMs = 50;
+constexpr int RefreshIntervalMs = 100;
 constexpr double WheelZoomStep = 0.8;
 
 QwtText axisTitle(const QString &text, bool visible)
