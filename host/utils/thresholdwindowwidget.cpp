@@ -183,6 +183,12 @@ double ThresholdWindowWidget::draggedValue(int y) const
 
 bool ThresholdWindowWidget::eventFilter(QObject *watched, QEvent *event)
 {
+    // Only the mouse matters. The canvas also sends events while the plot is
+    // being destroyed, when m_plot still points at what is no longer a QwtPlot.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove
+        && type != QEvent::MouseButtonRelease)
+        return false;
     if (!m_plot || watched != m_plot->canvas())
         return false;
     switch (event->type()) {

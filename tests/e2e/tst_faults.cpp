@@ -159,7 +159,7 @@ void TestFaults::hostClosesTheWindowDuringTheFirstRead()
     plugin->vAutoConnect(ConnectionRig::portName());
     QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
     QTRY_VERIFY(!plugin);
-    QVERIFY(!window);
+    QTRY_VERIFY(!window);
     QTRY_VERIFY(!rig.broker.current);
 }
 
