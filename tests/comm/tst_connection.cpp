@@ -58,6 +58,7 @@ private slots:
     void cancelledPcToSensorConfirmationKeepsTheConnection();
     void identityRecheck_data();
     void identityRecheck();
+    void recheckIsNotEnteredAgainByItsOwnTimer();
 };
 
 void TestConnection::initTestCase()
@@ -430,6 +431,35 @@ void TestConnection::identityRecheck()
         QVERIFY(ports.isEmpty());
         QVERIFY(rig.window().isConnected());
     }
+}
+
+// Each identification restarts the identity timer; when eleven failing ones take
+// longer than its interval (19 s against a silent master), it runs out inside the
+// re-check's own transfers.
+void TestConnection::recheckIsNotEnteredAgainByItsOwnTimer()
+{
+    Rig rig;
+    QVERIFY(rig.isReady());
+    {
+        DialogScript answers({"sensorToPc"});
+        rig.choosePort(rig.portIndex());
+    }
+    QVERIFY(rig.window().isConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.state().progressDialog.isVisible(), 8000);
+    rig.master().setProductId(QStringLiteral("ZT42-G14-100"));
+    rig.master().setAnswerDelayMs(3);
+    rig.master().clearLog();
+    DialogScript answerer;
+    rig.state().continuousDataTimer.setInterval(1);
+
+    Access::slotContinousDataTimeout(rig.window());
+
+    QCOMPARE(rig.requestCount(0x27), 11);
+    QCOMPARE(answerer.texts(), QStringList{silentText});
+    QVERIFY(!rig.window().isConnected());
+    QTest::qWait(100);
+    QCOMPARE(rig.requestCount(0x27), 11);
+    QCOMPARE(answerer.answered(), 1);
 }
 
 QTEST_MAIN(TestConnection)
