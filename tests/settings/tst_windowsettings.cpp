@@ -26,6 +26,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -186,8 +187,14 @@ private:
                 dialog->reject();
                 return;
             }
+            // The whole path goes into the name field: selectFile() changes the
+            // folder through the dialog's file model, which fills in a thread and
+            // may not have caught up on a loaded machine; done() then takes the
+            // field as it stands.
             dialog->selectFile(m_path);
-            static_cast<QDialog *>(dialog)->accept();
+            if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                edit->setText(m_path);
+            static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
         } else if (auto *box = qobject_cast<QMessageBox *>(widget)) {
             boxTitles << box->windowTitle();
             boxTexts << box->text();
