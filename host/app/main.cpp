@@ -41,6 +41,10 @@ int listPlugins(const Kalvio::CommandLine &commandLine)
 
 int main(int argc, char *argv[])
 {
+    // Without TZ the C library looks at /etc/localtime again on every local-time
+    // conversion, and the live chart's time axis converts many times a second.
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", ":/etc/localtime");
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

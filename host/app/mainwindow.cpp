@@ -59,6 +59,9 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // The MDI area reports sub-window activations while QWidget's destructor
+    // takes it down, when this object is no longer a MainWindow.
+    disconnect(m_mdiArea, nullptr, this, nullptr);
     for (const Session &session : qAsConst(m_sessions))
         delete session.plugin.data();
     m_sessions.clear();
