@@ -33,24 +33,24 @@ void collectParameters(const XMLElement *node, QVector<ParameterSpec> *out, bool
         const QString type = childText(child, "type");
         if (type != QLatin1String("category")) {
             bool okIndex = false, okSub = false, okSize = false;
-            ParameterSpec spec;
-            spec.id = childText(child, "id");
-            spec.type = type;
-            spec.index = childText(child, "index").toInt(&okIndex);
-            spec.subIndex = childText(child, "subIndex").toInt(&okSub);
-            spec.size = childText(child, "size").toInt(&okSize);
-            spec.min = childNumber(child, "min");
-            spec.max = childNumber(child, "max");
-            spec.defaultValue = childText(child, "defaultvalue");
-            spec.readOnly = childText(child, "readonly") == QLatin1String("true");
+            ParameterSpec param;
+            param.id = childText(child, "id");
+            param.type = type;
+            param.index = childText(child, "index").toInt(&okIndex);
+            param.subIndex = childText(child, "subIndex").toInt(&okSub);
+            param.size = childText(child, "size").toInt(&okSize);
+            param.min = childNumber(child, "min");
+            param.max = childNumber(child, "max");
+            param.defaultValue = childText(child, "defaultvalue");
+            param.readOnly = childText(child, "readonly") == QLatin1String("true");
             if (const XMLElement *items = child->FirstChildElement("items")) {
                 for (const XMLElement *item = items->FirstChildElement(); item;
                      item = item->NextSiblingElement())
-                    ++spec.itemCount;
+                    ++param.itemCount;
             }
             // A node without a complete address cannot be reached on the wire.
-            if (okIndex && okSub && okSize && !spec.id.isEmpty())
-                out->append(spec);
+            if (okIndex && okSub && okSize && !param.id.isEmpty())
+                out->append(param);
         }
         collectParameters(child, out, false);
     }

@@ -43,11 +43,11 @@ SimulatedSensor::SimulatedSensor(const SensorDescription &description, const QSt
     : m_models(description.sensors())
     , m_clock([] { return QDateTime::currentMSecsSinceEpoch(); })
 {
-    for (const ParameterSpec &spec : description.parameters()) {
+    for (const ParameterSpec &param : description.parameters()) {
         Slot slot;
-        slot.spec = spec;
-        m_memory.insert(key(spec.index, spec.subIndex), slot);
-        m_keys.insert(spec.id, key(spec.index, spec.subIndex));
+        slot.param = param;
+        m_memory.insert(key(param.index, param.subIndex), slot);
+        m_keys.insert(param.id, key(param.index, param.subIndex));
     }
     QString id = productId;
     if (id.isEmpty() && !m_models.isEmpty() && !m_models.first().variants.isEmpty())
@@ -246,37 +246,37 @@ int SimulatedSensor::rawOf(const QString &id) const
     return it == m_keys.constEnd() ? 0 : m_memory.value(*it).raw;
 }
 
-bool SimulatedSensor::isPressure(const ParameterSpec &spec) const
+bool SimulatedSensor::isPressure(const ParameterSpec &param) const
 {
-    return spec.type == QLatin1String("double") && spec.id.contains(QLatin1String("Pressure"));
+    return param.type == QLatin1String("double") && param.id.contains(QLatin1String("Pressure"));
 }
 
-int SimulatedSensor::factoryRaw(const ParameterSpec &spec) const
+int SimulatedSensor::factoryRaw(const ParameterSpec &param) const
 {
     bool ok = false;
-    const int fileDefault = spec.defaultValue.toInt(&ok);
+    const int fileDefault = param.defaultValue.toInt(&ok);
     const int value = ok ? fileDefault : 0;
-    if (isPressure(spec)) {
+    if (isPressure(param)) {
         double bar;
-        if (spec.id.startsWith(QLatin1String("ThresholdsPressure1")))
+        if (param.id.startsWith(QLatin1String("ThresholdsPressure1")))
             bar = m_maxRange * 0.5;
-        else if (spec.id.startsWith(QLatin1String("ThresholdsPressure2")))
+        else if (param.id.startsWith(QLatin1String("ThresholdsPressure2")))
             bar = m_maxRange * 0.25;
-        else if (spec.id == QLatin1String("analogPressure0V"))
+        else if (param.id == QLatin1String("analogPressure0V"))
             bar = qMax(m_minRange, 0.0);
-        else if (spec.id == QLatin1String("analogPressure10V"))
+        else if (param.id == QLatin1String("analogPressure10V"))
             bar = m_maxRange;
         else
             bar = qBound(m_minRange, double(value), m_maxRange);
         return int(std::round(bar * m_decVal));
     }
-    if (spec.type == QLatin1String("double"))
+    if (param.type == QLatin1String("double"))
         return value * 100;
-    if (spec.type == QLatin1String("enumerator"))
-        return choiceCode(spec.id, value);
-    if (spec.type == QLatin1String("bool"))
+    if (param.type == QLatin1String("enumerator"))
+        return choiceCode(param.id, value);
+    if (param.type == QLatin1String("bool"))
         return value != 0 ? 1 : 0;
-    if (spec.type == QLatin1String("action"))
+    if (param.type == QLatin1String("action"))
         return 0;
     return value;
 }
@@ -290,14 +290,14 @@ void SimulatedSensor::restoreFactorySettings()
 void SimulatedSensor::restoreLocked()
 {
     for (Slot &slot : m_memory) {
-        const ParameterSpec &spec = slot.spec;
+        const ParameterSpec &param = slot.param;
         slot.raw = 0;
         slot.text.clear();
-        if (spec.type != QLatin1String("string")) {
-            slot.raw = factoryRaw(spec);
+        if (param.type != QLatin1String("string")) {
+            slot.raw = factoryRaw(param);
             continue;
         }
-        switch (spec.index) {
+        switch (param.index) {
         case 16:
             slot.text = vendorName().toLatin1();
             break;
@@ -314,27 +314,27 @@ void SimulatedSensor::restoreLocked()
             slot.text = QByteArrayLiteral("V1.0.0");
             break;
         default:
-            slot.text = spec.defaultValue.toUtf8();
+            slot.text = param.defaultValue.toUtf8();
             break;
         }
     }
 }
 
-bool SimulatedSensor::validRaw(const ParameterSpec &spec, int raw) const
+bool SimulatedSensor::validRaw(const ParameterSpec &param, int raw) const
 {
-    if (isPressure(spec))
+    if (isPressure(param))
         return raw >= std::floor(m_minRange * m_decVal) && raw <= std::ceil(m_maxRange * m_decVal);
-    if (spec.type == QLatin1String("double"))
-        return raw >= spec.min * 100 && raw <= spec.max * 100;
-    if (spec.type == QLatin1String("int"))
-        return raw >= spec.min && raw <= spec.max;
-    if (spec.type == QLatin1String("bool") || spec.type == QLatin1String("action"))
+    if (param.type == QLatin1String("double"))
+        return raw >= param.min * 100 && raw <= param.max * 100;
+    if (param.type == QLatin1String("int"))
+        return raw >= param.min && raw <= param.max;
+    if (param.type == QLatin1String("bool") || param.type == QLatin1String("action"))
         return raw == 0 || raw == 1;
-    if (spec.type == QLatin1String("enumerator")) {
-        if (spec.itemCount == 0)
+    if (param.type == QLatin1String("enumerator")) {
+        if (param.itemCount == 0)
             return true;
-        for (int choice = 0; choice < spec.itemCount; ++choice) {
-            if (choiceCode(spec.id, choice) == raw)
+        for (int choice = 0; choice < param.itemCount; ++choice) {
+            if (choiceCode(param.id, choice) == raw)
                 return true;
         }
         return false;
@@ -354,13 +354,13 @@ SimulatedSensor::ReadResult SimulatedSensor::read(int index, int subIndex) const
     if (it == m_memory.constEnd()) {
         bool indexKnown = false;
         for (const Slot &slot : m_memory)
-            indexKnown = indexKnown || slot.spec.index == index;
+            indexKnown = indexKnown || slot.param.index == index;
         result.error = indexKnown ? IsduSubindexNotAvailable : IsduIndexNotAvailable;
         return result;
     }
-    if (it->spec.type == QLatin1String("string")) {
+    if (it->param.type == QLatin1String("string")) {
         result.value = it->text;
-    } else if (it->spec.size == 6) {
+    } else if (it->param.size == 6) {
         result.value.append(char(it->raw & 0xFF));
     } else {
         result.value.append(char((it->raw >> 8) & 0xFF));
@@ -384,26 +384,26 @@ quint16 SimulatedSensor::write(int index, int subIndex, const QByteArray &value)
     if (it == m_memory.end()) {
         bool indexKnown = false;
         for (const Slot &slot : m_memory)
-            indexKnown = indexKnown || slot.spec.index == index;
+            indexKnown = indexKnown || slot.param.index == index;
         return indexKnown ? IsduSubindexNotAvailable : IsduIndexNotAvailable;
     }
-    if (it->spec.readOnly)
+    if (it->param.readOnly)
         return IsduAccessDenied;
-    if (it->spec.type == QLatin1String("string")) {
+    if (it->param.type == QLatin1String("string")) {
         if (value.size() > MaxTextLength)
             return IsduLengthOverrun;
         it->text = value;
         return 0;
     }
-    const int length = it->spec.size == 6 ? 1 : 2;
+    const int length = it->param.size == 6 ? 1 : 2;
     if (value.size() != length)
         return value.size() > length ? IsduLengthOverrun : IsduLengthUnderrun;
     int raw = length == 1 ? quint8(value.at(0))
                           : (quint8(value.at(0)) << 8 | quint8(value.at(1)));
     // Two-byte pressures are signed.
-    if (length == 2 && isPressure(it->spec))
+    if (length == 2 && isPressure(it->param))
         raw = qint16(quint16(raw));
-    if (!validRaw(it->spec, raw))
+    if (!validRaw(it->param, raw))
         return IsduValueOutOfRange;
     it->raw = raw;
     return 0;
@@ -416,7 +416,7 @@ const ParameterSpec *SimulatedSensor::parameter(const QString &id) const
     if (it == m_keys.constEnd())
         return nullptr;
     const auto slot = m_memory.constFind(*it);
-    return slot == m_memory.constEnd() ? nullptr : &slot->spec;
+    return slot == m_memory.constEnd() ? nullptr : &slot->param;
 }
 
 bool SimulatedSensor::hasParameter(const QString &id) const

@@ -69,7 +69,7 @@ public:
 private:
     struct Slot
     {
-        ParameterSpec spec;
+        ParameterSpec param;
         int raw = 0;
         QByteArray text;
     };
@@ -84,9 +84,9 @@ private:
     static quint32 key(int index, int subIndex) { return quint32(index) << 8 | quint32(subIndex); }
     void selectVariant(const QString &productId);
     void restoreLocked();
-    int factoryRaw(const ParameterSpec &spec) const;
-    bool isPressure(const ParameterSpec &spec) const;
-    bool validRaw(const ParameterSpec &spec, int raw) const;
+    int factoryRaw(const ParameterSpec &param) const;
+    bool isPressure(const ParameterSpec &param) const;
+    bool validRaw(const ParameterSpec &param, int raw) const;
     int rawOf(const QString &id) const;
     qint64 now() const;
     double pressureAt(qint64 ms) const;

@@ -70,19 +70,19 @@ void TestMasterSimulator::cleanup()
 
 QByteArray TestMasterSimulator::write(const QString &id, int raw)
 {
-    const ParameterSpec *spec = m_master->sensor().parameter(id);
-    if (!spec)
+    const ParameterSpec *param = m_master->sensor().parameter(id);
+    if (!param)
         return QByteArray("no such parameter");
-    return m_master->handle(writeRequest(spec->index, spec->subIndex, spec->size, quint16(raw)))
+    return m_master->handle(writeRequest(param->index, param->subIndex, param->size, quint16(raw)))
         .bytes;
 }
 
 QByteArray TestMasterSimulator::read(const QString &id)
 {
-    const ParameterSpec *spec = m_master->sensor().parameter(id);
-    if (!spec)
+    const ParameterSpec *param = m_master->sensor().parameter(id);
+    if (!param)
         return QByteArray("no such parameter");
-    m_master->handle(readRequest(spec->index, spec->subIndex, spec->size));
+    m_master->handle(readRequest(param->index, param->subIndex, param->size));
     return m_master->handle(SimTest::fetch()).bytes;
 }
 
