@@ -17,6 +17,8 @@
 #include "extensionsystem/sensorbasic.h"
 #include "extensionsystem/serialchannel.h"
 
+#include "simulatorprocess.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -92,16 +94,9 @@ int main(int argc, char *argv[])
     const QDir bin(QCoreApplication::applicationDirPath());
 
     QProcess simulator;
-    simulator.setProcessChannelMode(QProcess::SeparateChannels);
-    simulator.start(bin.filePath(QStringLiteral("iolink-master-sim")),
-                    {QStringLiteral("--data"),
-                     bin.filePath(QStringLiteral("IoLinkZT4Kfamily.xml"))});
-    if (!simulator.waitForStarted(5000) || !simulator.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "iolink-master-sim did not start: %s\n",
-                     qPrintable(simulator.errorString()));
+    const QString device = startSimulatorProcess(simulator, bin);
+    if (device.isEmpty())
         return 1;
-    }
-    const QString device = QString::fromLocal8Bit(simulator.readLine()).trimmed();
 
     int status = 0;
     {
