@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/windowaccess.h"
+
 #include "window/sensorwindow.h"
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
@@ -23,39 +25,6 @@
 namespace OrvexSensorPlugin {
 namespace Core {
 
-// The window's private fields and protected slots, for the communication tests.
-struct SensorWindowTestAccess
-{
-    static SensorWindowState &state(SensorWindow &w) { return *w.state; }
-    static SensorWindowUi &ui(SensorWindow &w) { return *w.ui; }
-    static bool &connected(SensorWindow &w) { return w.connected; }
-    static QtProperty *&pendingProperty(SensorWindow &w) { return w.pendingProperty; }
-    static QVariant &pendingValue(SensorWindow &w) { return w.pendingValue; }
-    static QTimer &writeDelayTimer(SensorWindow &w) { return w.writeDelayTimer; }
-    static QMap<QString, QString> &addresses(SensorWindow &w) { return w.parameterAddresses; }
-    static QString &identification(SensorWindow &w) { return w.identification; }
-    static int &lastUnitSetting(SensorWindow &w) { return w.lastUnitSetting; }
-    static bool &bulkWriteRunning(SensorWindow &w) { return w.bulkWriteRunning; }
-    static QtProperty *find(SensorWindow &w, const QString &id)
-    {
-        return w.findPropertyById(w.state->rootProperty, id.toStdString());
-    }
-
-    static void sendDataFrame(SensorWindow &w, SensorWindow::DataFrame *frame, bool showUi)
-    {
-        w.sendDataFrame(frame, showUi);
-    }
-    static bool bCheckConnection(SensorWindow &w) { return w.bCheckConnection(); }
-    static void sendDelayValue(SensorWindow &w) { w.sendDelayValue(); }
-    static void writeAllSettings(SensorWindow &w) { w.writeAllSettings(); }
-    static void vWriteAllSettings(SensorWindow &w) { w.vWriteAllSettings(false); }
-    static void vRadAllSettings(SensorWindow &w) { w.vRadAllSettings(false); }
-    static void enableTreeDataHandling(SensorWindow &w, bool on) { w.enableTreeDataHandling(on); }
-    static void setParameterVisible(SensorWindow &w, const QString &id, bool visible)
-    {
-        w.setParameterVisible(id, visible);
-    }
-};
 
 } // namespace Core
 } // namespace OrvexSensorPlugin

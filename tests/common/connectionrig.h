@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/windowaccess.h"
+
 #include "plugin/pluginpaths.h"
 #include "plugin/sensorinterface.h"
 #include "window/sensorwindow.h"
@@ -37,28 +39,6 @@
 namespace OrvexSensorPlugin {
 namespace Core {
 
-// The window's private fields and protected slots, for the connection tests.
-struct SensorWindowTestAccess
-{
-    static SensorWindowState &state(SensorWindow &w) { return *w.state; }
-    static SensorWindowUi &ui(SensorWindow &w) { return *w.ui; }
-    static bool &connected(SensorWindow &w) { return w.connected; }
-    static QString identification(SensorWindow &w) { return w.identification; }
-    static QTimer &writeDelayTimer(SensorWindow &w) { return w.writeDelayTimer; }
-    static QtProperty *find(SensorWindow &w, const QString &id)
-    {
-        return w.findPropertyById(w.state->rootProperty, id.toStdString());
-    }
-
-    static void actionConnectSensor(SensorWindow &w, int index) { w.actionConnectSensor(index); }
-    static bool bConnectToSensor(SensorWindow &w) { return w.bConnectToSensor(); }
-    static void vDisconnect(SensorWindow &w) { w.vDisconnect(); }
-    static void slotContinousDataTimeout(SensorWindow &w) { w.slotContinousDataTimeout(); }
-    static void queryStatusData(SensorWindow &w, unsigned int n) { w.queryStatusData(n); }
-    static void enableStatusChecking(SensorWindow &w, bool on) { w.enableStatusChecking(on); }
-    static void actionEnableLiveData(SensorWindow &w) { w.actionEnableLiveData(); }
-    static void updateWindowTitle(SensorWindow &w) { w.updateWindowTitle(); }
-};
 
 } // namespace Core
 } // namespace OrvexSensorPlugin

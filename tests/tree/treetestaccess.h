@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/windowaccess.h"
+
 #include "window/sensorwindow.h"
 #include "window/sensorwindowstate.h"
 
@@ -17,45 +19,6 @@
 namespace OrvexSensorPlugin {
 namespace Core {
 
-// The window's private fields and protected slots, for the tree tests.
-struct SensorWindowTestAccess
-{
-    static SensorWindowState &state(SensorWindow &w) { return *w.state; }
-    static QtProperty *root(SensorWindow &w) { return w.state->rootProperty; }
-    static QtProperty *&pendingProperty(SensorWindow &w) { return w.pendingProperty; }
-    static QVariant &pendingValue(SensorWindow &w) { return w.pendingValue; }
-    static QTimer &writeDelayTimer(SensorWindow &w) { return w.writeDelayTimer; }
-    static QMap<QString, QString> &addresses(SensorWindow &w) { return w.parameterAddresses; }
-    static QMap<QString, QStringList> &stringItems(SensorWindow &w) { return w.stringItems; }
-    static bool &languageChanging(SensorWindow &w) { return w.languageChanging; }
-    static int &lastUnitSetting(SensorWindow &w) { return w.lastUnitSetting; }
-    static QString &identification(SensorWindow &w) { return w.identification; }
-    static const boost::property_tree::ptree &description(SensorWindow &w)
-    {
-        return w.descriptionTree;
-    }
-    static void enableTreeDataHandling(SensorWindow &w, bool on) { w.enableTreeDataHandling(on); }
-    static void enableStringManagerHandling(SensorWindow &w, bool on)
-    {
-        w.enableStringManagerHandling(on);
-    }
-    static void removeSubProperties(SensorWindow &w, QtProperty *p) { w.removeSubProperties(p); }
-    static void itemSelected(SensorWindow &w, QtBrowserItem *item) { w.itemSelected(item); }
-    static void comboIndexChangedInt(SensorWindow &w, int index) { w.comboIndexChangedInt(index); }
-    static void comboIndexChangedString(SensorWindow &w, const QString &text)
-    {
-        w.comboIndexChangedString(text);
-    }
-    static void buttonClicked(SensorWindow &w, QtProperty *p) { w.buttonClicked(p); }
-
-    // Forget what the build itself scheduled.
-    static void clearPendingWrite(SensorWindow &w)
-    {
-        w.writeDelayTimer.stop();
-        w.pendingProperty = nullptr;
-        w.pendingValue = QVariant();
-    }
-};
 
 } // namespace Core
 } // namespace OrvexSensorPlugin
