@@ -47,6 +47,11 @@ ConnectionSwitchDialog::ConnectionSwitchDialog(QWidget *parent)
 
     retranslateUi();
     setResult(Cancelled);
+    // Enter reads the sensor: it must never overwrite a sensor's settings.
+    m_pcToSensor->setAutoDefault(false);
+    m_cancel->setAutoDefault(false);
+    m_sensorToPc->setDefault(true);
+    m_sensorToPc->setFocus();
 }
 
 void ConnectionSwitchDialog::retranslateUi()

@@ -1,5 +1,7 @@
 #include "iolinkframes.h"
 
+#include <QCoreApplication>
+
 #include <QStringList>
 
 namespace OrvexSensorPlugin {
@@ -116,6 +118,39 @@ std::optional<std::string> buildWriteRequest(const ParameterAddress &address, in
 bool isUsableAnswer(const QByteArray &answer)
 {
     return !answer.isEmpty() && !answer.contains("ERROR");
+}
+
+namespace {
+
+// Shown in the window's messages, so translated in the window's context.
+QString windowText(const char *text)
+{
+    return QCoreApplication::translate("OrvexSensorPlugin::Core::SensorWindow", text);
+}
+
+} // namespace
+
+int refusalCode(const QByteArray &answer)
+{
+    const int at = answer.indexOf("ERROR");
+    if (at < 0 || answer.size() < at + 7)
+        return 0;
+    return (quint8(answer.at(at + 5)) << 8) | quint8(answer.at(at + 6));
+}
+
+QString refusalText(int code)
+{
+    switch (code) {
+    case 0x8000: return windowText("the request was damaged on the line");
+    case 0x8011: return windowText("index not available");
+    case 0x8012: return windowText("subindex not available");
+    case 0x8023: return windowText("access denied");
+    case 0x8030: return windowText("value out of range");
+    case 0x8033: return windowText("value too long");
+    case 0x8034: return windowText("value too short");
+    case 0x8035: return windowText("function not available");
+    default: return windowText("error %1").arg(code, 4, 16, QLatin1Char('0'));
+    }
 }
 
 unsigned int decodeValueNumber(const QByteArray &answer)

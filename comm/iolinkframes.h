@@ -53,6 +53,12 @@ std::optional<std::string> buildWriteRequest(const ParameterAddress &address, in
 // An unanswered fetch gives an empty answer; a refused one carries "ERROR".
 bool isUsableAnswer(const QByteArray &answer);
 
+// The ISDU error code of a refusal (... "ERROR" eh el), 0 when there is none.
+int refusalCode(const QByteArray &answer);
+
+// What an ISDU error code means, in words a user understands.
+QString refusalText(int code);
+
 // The value of a read answer: the last two bytes big-endian when the first
 // byte's hex digits, read as a decimal number, exceed 4 and the answer holds
 // at least 5 bytes; otherwise the last byte.

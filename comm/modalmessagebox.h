@@ -11,7 +11,9 @@ namespace Core {
 // Returns the button pressed, NoButton when the box went with its parent.
 QMessageBox::StandardButton execMessageBox(QWidget *parent, QMessageBox::Icon icon,
                                            const QString &title, const QString &text,
-                                           QMessageBox::StandardButtons buttons);
+                                           QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton
+                                           = QMessageBox::NoButton);
 
 } // namespace Core
 } // namespace OrvexSensorPlugin

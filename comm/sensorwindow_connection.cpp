@@ -44,6 +44,9 @@ void SensorWindow::actionConnectSensor(int index)
 {
     QPointer<SensorWindow> alive(this);
     if (index <= 0) {
+        flushPendingWrites();
+        if (!alive)
+            return;
         state->continuousDataTimer.stop();
         showTransferProgress(false);
         ui->sensorOperationsToolbar->setEnabled(false);

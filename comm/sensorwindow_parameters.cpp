@@ -2,6 +2,7 @@
 
 #include "chart/pressureunits.h"
 #include "comm/exchangeguard.h"
+#include "comm/modalmessagebox.h"
 #include "comm/iolinkframes.h"
 #include "comm/rawvalue.h"
 #include "plugin/pluginpaths.h"
@@ -17,6 +18,7 @@
 
 #include <QAction>
 #include <QLoggingCategory>
+#include <QPointer>
 #include <QSet>
 
 namespace OrvexSensorPlugin {
@@ -45,6 +47,13 @@ const QStringList &thresholdIds()
         QStringLiteral("ThresholdsPressure1A1"), QStringLiteral("ThresholdsPressure2A1"),
         QStringLiteral("ThresholdsPressure1A2"), QStringLiteral("ThresholdsPressure2A2")};
     return ids;
+}
+
+// Doubles the window shows in the chosen pressure unit and sends in bar.
+bool isPressureValue(const QString &id)
+{
+    return thresholdIds().contains(id) || id == QLatin1String("analogPressure0V")
+        || id == QLatin1String("analogPressure10V");
 }
 
 bool isExcludedFromWriteAll(const QString &id)
@@ -120,89 +129,224 @@ void SensorWindow::readParameter(const QString &id, bool useProgress)
             lastUnitSetting = index;
         state->enumManager->setValue(property, index);
     }
+    if (manager == state->doubleManager && isPressureValue(id))
+        sensorValues.insert(id, decodeDoubleValue(id, decodeSignedRaw(answer), state->decVal));
+    else
+        rememberSensorValue(property);
     enableTreeDataHandling(true);
 }
 
 void SensorWindow::sendDelayValue()
 {
     if (state->parameterExchanges > 0) {
-        // Come due inside another exchange's transfers: the pending write waits.
+        // Come due inside another exchange's transfers: the pending writes wait.
         writeDelayTimer.start();
         return;
     }
+    writeDelayTimer.stop();
+    QList<PendingWrite> writes;
+    writes.swap(pendingWrites);
+
+    QPointer<SensorWindow> alive(this);
+    for (const PendingWrite &write : qAsConst(writes)) {
+        QtProperty *property = findPropertyById(state->rootProperty, write.id.toStdString());
+        if (!property)
+            continue;
+        // A read that ran while the edit waited showed the sensor's old value;
+        // the tree shows what is written.
+        showValue(property, write.value);
+        writeParameter(property, write.value);
+        if (!alive)
+            return;
+    }
+    if (!bulkWriteRunning) {
+        slotCurrentOutputChanged(0);
+        reportRefusedWrites();
+    }
+}
+
+bool SensorWindow::writeParameter(QtProperty *property, const QVariant &value)
+{
     ExchangeGuard exchange(state->parameterExchanges);
     enableTreeDataHandling(false);
-    QtProperty *property = pendingProperty;
-    const QVariant value = pendingValue;
-    const QString id = property ? property->propertyId() : QString();
+    const QString id = property->propertyId();
+    bool written = false;
 
-    if (!id.isEmpty()) {
-        const QString addressText = parameterAddresses.value(id);
-        const auto address = parseParameterAddress(addressText);
-        if (!addressText.isEmpty()) {
-            int raw = 0;
-            bool textParameter = false;
-            QtAbstractPropertyManager *manager = property->propertyManager();
-            if (manager == state->boolManager || manager == state->intManager) {
-                raw = value.toInt();
-            } else if (manager == state->enumManager) {
-                raw = enumRawFromIndex(id, value.toInt());
-            } else if (manager == state->doubleManager) {
-                double x = value.toDouble();
-                const int unit = state->unitIndex;
-                if (isParameterVisible(QStringLiteral("AnalogPointsPressure"))) {
-                    if (id == QLatin1String("analogPressure0V")) {
-                        x = convertPressure(value.toDouble(), unit, false);
-                        const double high = convertPressure(state->analogHigh, unit, false);
-                        state->analogLow = x;
-                        if (state->analogLow == high) {
-                            // Both points equal: the shown low point moves one bar
-                            // away; the frame still carries the value entered.
-                            state->analogLow = high == 0.0 ? high + 1.0 : high - 1.0;
-                            state->doubleManager->setValue(
-                                property, convertPressure(state->analogLow, unit, true));
-                        }
-                    } else if (id == QLatin1String("analogPressure10V")) {
-                        x = convertPressure(value.toDouble(), unit, false);
-                        const double low = convertPressure(state->analogLow, unit, false);
-                        if (state->analogHigh == low) {
-                            state->doubleManager->setValue(
-                                property, convertPressure(state->analogHigh, unit, true));
-                        }
+    const QString addressText = parameterAddresses.value(id);
+    const auto address = parseParameterAddress(addressText);
+    if (!id.isEmpty() && !addressText.isEmpty()) {
+        int raw = 0;
+        bool textParameter = false;
+        bool fits = true;
+        QString allowed;
+        QtAbstractPropertyManager *manager = property->propertyManager();
+        const bool isDouble = manager == state->doubleManager;
+        if (manager == state->boolManager || manager == state->intManager) {
+            raw = value.toInt();
+        } else if (manager == state->enumManager) {
+            raw = enumRawFromIndex(id, value.toInt());
+        } else if (isDouble) {
+            double x = value.toDouble();
+            const int unit = state->unitIndex;
+            bool inBar = thresholdIds().contains(id);
+            if (isParameterVisible(QStringLiteral("AnalogPointsPressure"))) {
+                inBar = inBar || isPressureValue(id);
+                if (id == QLatin1String("analogPressure0V")) {
+                    x = convertPressure(value.toDouble(), unit, false);
+                    const double high = convertPressure(state->analogHigh, unit, false);
+                    state->analogLow = x;
+                    if (state->analogLow == high) {
+                        // Both points equal: the shown low point moves one bar
+                        // away; the frame still carries the value entered.
+                        state->analogLow = high == 0.0 ? high + 1.0 : high - 1.0;
+                        state->doubleManager->setValue(
+                            property, convertPressure(state->analogLow, unit, true));
+                    }
+                } else if (id == QLatin1String("analogPressure10V")) {
+                    x = convertPressure(value.toDouble(), unit, false);
+                    const double low = convertPressure(state->analogLow, unit, false);
+                    if (state->analogHigh == low) {
+                        state->doubleManager->setValue(
+                            property, convertPressure(state->analogHigh, unit, true));
                     }
                 }
-                if (thresholdIds().contains(id))
-                    x = convertPressure(x, unit, false);
-                raw = doubleRawValue(id, x, state->decVal);
-            } else if (manager == state->stringManager || manager == state->stringManager2) {
-                // A text parameter holds text: the command value 1 that buttons
-                // send would overwrite it (write-all reaches every string).
-                textParameter = true;
-            } else {
-                // Button parameters: the command value.
-                raw = buttonValueFlag ? 1 : 0;
             }
+            if (thresholdIds().contains(id))
+                x = convertPressure(x, unit, false);
+            raw = doubleRawValue(id, x, state->decVal, &fits);
+            if (inBar) {
+                // A file may have widened the limits beyond the sensor's range.
+                const double slack = 0.5 / state->decVal;
+                if (!(x >= state->minRange - slack && x <= state->maxRange + slack))
+                    fits = false;
+                allowed = tr("%1 to %2%3")
+                              .arg(convertPressure(state->minRange, unit, true))
+                              .arg(convertPressure(state->maxRange, unit, true))
+                              .arg(pressureUnitSuffix(unit));
+            }
+        } else if (manager == state->stringManager || manager == state->stringManager2) {
+            // A text parameter holds text: the command value 1 that buttons
+            // send would overwrite it (write-all reaches every string).
+            textParameter = true;
+        } else {
+            // Button parameters: the command value.
+            raw = buttonValueFlag ? 1 : 0;
+        }
 
-            const auto request = address && !textParameter
-                ? buildWriteRequest(*address, raw) : std::nullopt;
-            if (address && !request && !textParameter)
-                reportUnsupportedSize(id, address->sizeCode);
-            if (connected && request) {
-                // The fetch clears the master's last result; it needs the pauses around it.
-                blockingSleep(100);
-                bWriteFrame(fetchRequest, false);
-                blockingSleep(100);
-                readAnswer(*request, "");
+        if (address && !textParameter && fits) {
+            const RawRange range = rawRangeOf(address->sizeCode, isDouble);
+            if (!range.contains(raw)) {
+                fits = false;
+                if (allowed.isEmpty())
+                    allowed = tr("%1 to %2").arg(range.minimum).arg(range.maximum);
             }
         }
-        if (!state->liveDataEnabled && connected && !state->initialSyncPending)
-            bWriteFrame(processDataRequest, true);
-        writeDelayTimer.stop();
+        const auto request = address && !textParameter && fits
+            ? buildWriteRequest(*address, raw) : std::nullopt;
+        if (address && !request && !textParameter && fits)
+            reportUnsupportedSize(id, address->sizeCode);
+        if (connected && !textParameter && !fits) {
+            // Never wrapped into another number: the sensor keeps its value.
+            refusedWrites << tr("%1: %2 does not fit (allowed: %3)")
+                                 .arg(property->propertyName(), value.toString(),
+                                      allowed.isEmpty() ? tr("a number") : allowed);
+            restoreSensorValue(property);
+        } else if (connected && request) {
+            // The fetch clears the master's last result; it needs the pauses around it.
+            blockingSleep(100);
+            bWriteFrame(fetchRequest, false);
+            blockingSleep(100);
+            const QByteArray answer = readAnswer(*request, "");
+            if (answer.isEmpty() && state->communication) {
+                refusedWrites << tr("%1: the sensor did not answer; %2 was not written")
+                                     .arg(property->propertyName(), value.toString());
+                restoreSensorValue(property);
+            } else if (const int code = refusalCode(answer)) {
+                refusedWrites << tr("%1: the sensor refused %2 (%3)")
+                                     .arg(property->propertyName(), value.toString(),
+                                          refusalText(code));
+                restoreSensorValue(property);
+            } else if (!answer.isEmpty()) {
+                written = true;
+                if (isDouble && isPressureValue(id)) {
+                    sensorValues.insert(id, double(raw) / state->decVal);
+                } else {
+                    rememberSensorValue(property);
+                }
+            }
+        }
     }
-
-    if (!bulkWriteRunning)
-        slotCurrentOutputChanged(0);
+    if (!state->liveDataEnabled && connected && !state->initialSyncPending)
+        bWriteFrame(processDataRequest, true);
     enableTreeDataHandling(true);
+    return written;
+}
+
+void SensorWindow::rememberSensorValue(QtProperty *property)
+{
+    QtAbstractPropertyManager *manager = property->propertyManager();
+    const QString id = property->propertyId();
+    if (manager == state->boolManager)
+        sensorValues.insert(id, state->boolManager->value(property));
+    else if (manager == state->intManager)
+        sensorValues.insert(id, state->intManager->value(property));
+    else if (manager == state->enumManager)
+        sensorValues.insert(id, state->enumManager->value(property));
+    else if (manager == state->doubleManager && !isPressureValue(id))
+        sensorValues.insert(id, state->doubleManager->value(property));
+}
+
+void SensorWindow::restoreSensorValue(QtProperty *property)
+{
+    const QString id = property->propertyId();
+    if (!sensorValues.contains(id))
+        return;
+    const QVariant known = sensorValues.value(id);
+    showValue(property, isPressureValue(id)
+                            ? QVariant(convertPressure(known.toDouble(), state->unitIndex, true))
+                            : known);
+}
+
+void SensorWindow::showValue(QtProperty *property, const QVariant &known)
+{
+    enableTreeDataHandling(false);
+    QtAbstractPropertyManager *manager = property->propertyManager();
+    if (manager == state->boolManager) {
+        state->boolManager->setValue(property, known.toBool(), QString(), QString());
+    } else if (manager == state->intManager) {
+        state->intManager->setValue(property, known.toInt());
+    } else if (manager == state->enumManager) {
+        state->enumManager->setValue(property, known.toInt());
+    } else if (manager == state->doubleManager) {
+        state->doubleManager->setValue(property, known.toDouble());
+    }
+    enableTreeDataHandling(true);
+}
+
+void SensorWindow::reportRefusedWrites()
+{
+    if (refusedWrites.isEmpty())
+        return;
+    const QString lines = refusedWrites.join(QLatin1Char('\n'));
+    refusedWrites.clear();
+    execMessageBox(this, QMessageBox::Warning, tr("Writing parameters"),
+                   tr("These values were not written to the sensor, which keeps its own:\n%1")
+                       .arg(lines),
+                   QMessageBox::Ok);
+}
+
+// Write all and opening a settings file send every parameter; started while
+// another exchange is in its transfers (a read all, say), they would report
+// writes they never sent.
+bool SensorWindow::refuseWhileTransferring()
+{
+    if (state->parameterExchanges == 0)
+        return false;
+    execMessageBox(this, QMessageBox::Information, tr("Writing parameters"),
+                   tr("Another transfer with the sensor is running. Try again when it has "
+                      "finished."),
+                   QMessageBox::Ok);
+    return true;
 }
 
 void SensorWindow::readAllParameters()
@@ -230,7 +374,7 @@ void SensorWindow::writeAllSettings()
     for (const QString &id : ids) {
         if (!state->communication)
             break;
-        // sendDelayValue() switches the tree's edit handling back on at its end.
+        // writeParameter() switches the tree's edit handling back on at its end.
         enableTreeDataHandling(false);
         QtProperty *property = findPropertyById(state->rootProperty, id.toStdString());
         pendingProperty = property;
@@ -248,7 +392,7 @@ void SensorWindow::writeAllSettings()
         if (isExcludedFromWriteAll(id))
             continue;
         blockingSleep(250);
-        sendDelayValue();
+        writeParameter(property, pendingValue);
         blockingSleep(250);
     }
 
@@ -258,6 +402,9 @@ void SensorWindow::writeAllSettings()
 
 void SensorWindow::vWriteAllSettings(bool)
 {
+    if (refuseWhileTransferring())
+        return;
+    flushPendingWrites();
     const bool liveData = ui->actionEnable_live_data->isChecked();
     ui->actionEnable_live_data->setChecked(false);
     state->liveDataEnabled = false;
@@ -271,10 +418,14 @@ void SensorWindow::vWriteAllSettings(bool)
     ui->actionEnable_live_data->setChecked(liveData);
     enableEditableParameters();
     enableTreeDataHandling(true);
+    reportRefusedWrites();
 }
 
 void SensorWindow::vRadAllSettings(bool)
 {
+    // Edits still in their delay go first; the read would otherwise show the
+    // sensor's old values and the edits would follow unseen.
+    flushPendingWrites();
     ui->actionWriting->setChecked(false);
     state->progressMaximum = 430;
     state->showProgress = true;

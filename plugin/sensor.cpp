@@ -6,6 +6,8 @@
 
 #include <boost/property_tree/xml_parser.hpp>
 
+#include <QDebug>
+
 #include <iterator>
 
 namespace OrvexSensorPlugin {
@@ -71,14 +73,30 @@ bool Sensor::fromXMLStream(std::stringstream &in)
     return ExtensionSystem::SensorBasic::fromXMLStream(forHost);
 }
 
+namespace {
+
+// Delays beyond ten seconds are no real line's; clamped, they also keep the
+// time-outs computed from them inside an int.
+int boundedDelay(const pt::ptree &tree, const char *path)
+{
+    const int delay = tree.get<int>(path, 0);
+    const int bounded = qBound(0, delay, 10000);
+    if (bounded != delay)
+        qWarning() << "Catalogue" << path << delay << "ms is outside 0 to 10000, taken as"
+                   << bounded;
+    return bounded;
+}
+
+} // namespace
+
 int Sensor::getCharacterDelay() const
 {
-    return tree.get<int>("portsettings.characterdelay", 0);
+    return boundedDelay(tree, "portsettings.characterdelay");
 }
 
 int Sensor::getLineDelay() const
 {
-    return tree.get<int>("portsettings.linedelay", 0);
+    return boundedDelay(tree, "portsettings.linedelay");
 }
 
 const pt::ptree &Sensor::getSensorsTree() const

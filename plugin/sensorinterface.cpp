@@ -64,8 +64,7 @@ SensorInterface::~SensorInterface()
     window->setCommunication(nullptr);
     if (!isInsideOwnWait(window)) {
         // The sub-window may still hold the window; deleting it removes it from there.
-        delete window;
-        window = nullptr;
+        delete window.data();
         return;
     }
     // The host deletes us from inside one of the window's waits (it closed the
@@ -88,6 +87,11 @@ SensorInterface::~SensorInterface()
     });
     reaper->start();
     window = nullptr;
+}
+
+SensorWindow *SensorInterface::sensorWindow() const
+{
+    return window.data();
 }
 
 QString SensorInterface::pluginIdentifier()

@@ -34,7 +34,7 @@ public:
     QString pluginGroup() override;
     QList<QObject *> pluginItems() override;
 
-    SensorWindow *sensorWindow() const { return window; }
+    SensorWindow *sensorWindow() const;
     bool isPortRegistered() const { return portRegistered; }
     const ExtensionSystem::PortSettings &registeredPortSettings() const { return portSettings; }
 
@@ -62,7 +62,8 @@ private:
     void releaseConnection();
 
     bool portRegistered = false;
-    SensorWindow *window = nullptr;
+    // Guarded: the host may delete the sub-window, and with it the window, first.
+    QPointer<SensorWindow> window;
     ExtensionSystem::PortSettings portSettings;
     ExtensionSystem::CommunicationInterface *communication = nullptr;
     QString sensorName;

@@ -1,5 +1,6 @@
 #include "window/sensorwindow.h"
 
+#include "comm/modalmessagebox.h"
 #include "settings/settingsfile.h"
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QToolBar>
 
 namespace OrvexSensorPlugin {
@@ -47,19 +49,31 @@ std::string parameterEntry(const SensorWindowState &state, QtProperty *property,
     return std::string();
 }
 
+// Runs a file dialog held on the heap: the host may delete the window while the
+// dialog waits. The first file chosen, or nothing when cancelled or gone.
+QString execFileDialog(QPointer<QFileDialog> dialog)
+{
+    const int result = dialog->exec();
+    if (!dialog)
+        return QString();
+    const QStringList chosen = dialog->selectedFiles();
+    delete dialog.data();
+    return result == QDialog::Accepted && !chosen.isEmpty() ? chosen.constFirst() : QString();
+}
+
 } // namespace
 
 void SensorWindow::vSaveSettings()
 {
     const QString proposed = proposedSettingsFileName(QString::fromStdString(sensor.name()),
                                                       QDate::currentDate());
-    QFileDialog dialog(this, tr("Save As..."), proposed, QStringLiteral("*.wts"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.selectFile(proposed);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    const QString fileName = dialog.selectedFiles().constFirst();
-    if (fileName.isEmpty())
+    QPointer<SensorWindow> alive(this);
+    QPointer<QFileDialog> dialog =
+        new QFileDialog(this, tr("Save As..."), proposed, QStringLiteral("*.wts"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->selectFile(proposed);
+    const QString fileName = execFileDialog(dialog);
+    if (!alive || fileName.isEmpty())
         return;
 
     std::string parameterList;
@@ -74,9 +88,10 @@ void SensorWindow::vSaveSettings()
     QString reason;
     if (!writeSettingsFile(fileName, settingsDocument(sensor.name(), parameterList, chartData),
                            &reason)) {
-        QMessageBox::critical(this, tr("Saving settings..."),
-                              tr("The settings could not be saved to %1: %2")
-                                  .arg(QDir::toNativeSeparators(fileName), reason));
+        execMessageBox(this, QMessageBox::Critical, tr("Saving settings..."),
+                       tr("The settings could not be saved to %1: %2")
+                           .arg(QDir::toNativeSeparators(fileName), reason),
+                       QMessageBox::Ok);
     }
 }
 
@@ -100,41 +115,50 @@ void SensorWindow::vLoadSettings()
 
 bool SensorWindow::bOpenSettings(const QString &fileName)
 {
+    QPointer<SensorWindow> alive(this);
     QString path = fileName;
     if (path.isEmpty()) {
-        QFileDialog dialog(this);
-        dialog.setNameFilter(tr("Sensor Settings (*.wts)"));
-        if (dialog.exec() != QDialog::Accepted)
+        QPointer<QFileDialog> dialog = new QFileDialog(this);
+        dialog->setNameFilter(tr("Sensor Settings (*.wts)"));
+        path = execFileDialog(dialog);
+        if (!alive || path.isEmpty())
             return false;
-        const QStringList chosen = dialog.selectedFiles();
-        if (!chosen.isEmpty())
-            path = chosen.constFirst();
     }
-
-    if (connected
-        && QMessageBox::information(this, tr("Open Settings"),
-                                    tr("Loaded settings will override the current project"),
-                                    QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
-            != QMessageBox::Ok) {
+    if (connected && refuseWhileTransferring())
         return false;
+
+    if (connected) {
+        const auto answer = execMessageBox(
+            this, QMessageBox::Information, tr("Open Settings"),
+            tr("Loaded settings will override the current project"),
+            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+        if (!alive || answer != QMessageBox::Ok)
+            return false;
+        // Edits still in their delay go before the file's values replace them.
+        flushPendingWrites();
+        if (!alive)
+            return false;
     }
 
+    const auto fail = [this](const char *text) {
+        execMessageBox(this, QMessageBox::Critical, tr("Opening settings..."), tr(text),
+                       QMessageBox::Ok);
+    };
     bool complete = true;
     const SettingsContent content = readSettingsFile(path);
     if (content.status == SettingsContent::Status::NoRoot) {
-        QMessageBox::critical(this, tr("Opening settings..."),
-                              tr("The selected settings are corupted"));
+        fail(QT_TR_NOOP("The selected settings are corupted"));
         return false;
     }
     if (content.status == SettingsContent::Status::Unreadable) {
-        QMessageBox::critical(this, tr("Opening settings..."),
-                              tr("The selected settings are corupted"));
+        fail(QT_TR_NOOP("The selected settings are corupted"));
+        if (!alive)
+            return false;
         complete = false;
     } else {
         // A root without either name counts as one for another sensor.
         if (!content.isFor(sensor.name())) {
-            QMessageBox::critical(this, tr("Opening settings..."),
-                                  tr("The selected settings are not for the current sensor"));
+            fail(QT_TR_NOOP("The selected settings are not for the current sensor"));
             return false;
         }
 
@@ -197,9 +221,12 @@ bool SensorWindow::bOpenSettings(const QString &fileName)
         enableTreeDataHandling(false);
         bulkWriteRunning = true;
         writeAllSettings();
+        if (!alive)
+            return false;
         bulkWriteRunning = false;
         ui->sensorOperationsToolbar->setEnabled(connected);
         enableTreeDataHandling(true);
+        reportRefusedWrites();
     }
     return complete;
 }
@@ -208,12 +235,13 @@ void SensorWindow::vRestoreFactorySettings()
 {
     if (!connected)
         return;
-    if (QMessageBox::warning(this, tr("Restore factory defaults"),
-                             tr("All settings will be restored to factory defaults, continue ?"),
-                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
-        != QMessageBox::Ok) {
+    QPointer<SensorWindow> alive(this);
+    const auto answer = execMessageBox(
+        this, QMessageBox::Warning, tr("Restore factory defaults"),
+        tr("All settings will be restored to factory defaults, continue ?"),
+        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (!alive || answer != QMessageBox::Ok)
         return;
-    }
     state->liveDataEnabled = false;
     if (state->communication)
         state->chartPollTimer.start();

@@ -4,6 +4,8 @@
 
 #include <boost/property_tree/xml_parser.hpp>
 
+#include <cmath>
+
 Q_LOGGING_CATEGORY(lcDescription, "iolink.description")
 
 namespace OrvexSensorPlugin {
@@ -183,6 +185,15 @@ double sensorListNumber(const pt::ptree &entry, const char *key)
 {
     const std::string text = entry.get<std::string>(pt::ptree::path_type(key, '.'), std::string());
     return QString::fromStdString(text).toDouble();
+}
+
+double rawScaleDivisor(const pt::ptree &entry, const char *key)
+{
+    const double divisor = sensorListNumber(entry, key);
+    if (divisor > 0.0 && std::isfinite(divisor))
+        return divisor;
+    qCWarning(lcDescription) << "Sensor entry has no usable" << key << "- raw values taken as bar";
+    return 1.0;
 }
 
 } // namespace Core

@@ -70,5 +70,10 @@ QString nodeProblem(const boost::property_tree::ptree &node, const std::string &
 // QString::toDouble, 0.0 when missing or not a number.
 double sensorListNumber(const boost::property_tree::ptree &entry, const char *key);
 
+// The divisor that turns raw pressures into bar ("decVal", "floatVal"): a
+// missing, zero, negative or non-finite number gives 1, with a warning, so
+// that no pressure is divided by zero.
+double rawScaleDivisor(const boost::property_tree::ptree &entry, const char *key);
+
 } // namespace Core
 } // namespace OrvexSensorPlugin

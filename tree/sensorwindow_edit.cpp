@@ -11,6 +11,8 @@
 #include "qtstringpropertymanager.h"
 #include "qttreepropertybrowser.h"
 
+#include <algorithm>
+
 namespace OrvexSensorPlugin {
 namespace Core {
 
@@ -127,11 +129,32 @@ void SensorWindow::scheduleWrite(QtProperty *property, const QVariant &value)
         return;
     pendingProperty = property;
     pendingValue = value;
-    if (property->propertyId() == QLatin1String("TemperatureSettings")) {
+    const QString id = property->propertyId();
+    auto queued = std::find_if(pendingWrites.begin(), pendingWrites.end(),
+                               [&id](const PendingWrite &write) { return write.id == id; });
+    if (queued != pendingWrites.end())
+        queued->value = value;
+    else
+        pendingWrites.append({id, value});
+    if (id == QLatin1String("TemperatureSettings")) {
         reexpressThresholds(lastUnitSetting);
         lastUnitSetting = value.toInt();
     }
     writeDelayTimer.start();
+}
+
+// Writes the edits still inside their delay now: the window is about to close,
+// to disconnect, or to send or read every parameter. Offline there is nothing to
+// write them to.
+void SensorWindow::flushPendingWrites()
+{
+    if (!connected || !state->communication) {
+        pendingWrites.clear();
+        return;
+    }
+    if (pendingWrites.isEmpty() || state->parameterExchanges > 0)
+        return;
+    sendDelayValue();
 }
 
 } // namespace Core

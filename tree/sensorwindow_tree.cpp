@@ -255,7 +255,7 @@ void SensorWindow::applySensorListLimits()
         for (const auto &entry : *entries) {
             if (entry.second.get<std::string>("name", std::string()) == name) {
                 state->maxRange = sensorListNumber(entry.second, "max");
-                state->decVal = sensorListNumber(entry.second, "decVal");
+                state->decVal = rawScaleDivisor(entry.second, "decVal");
                 break;
             }
         }
@@ -310,7 +310,7 @@ void SensorWindow::applySensorVariantLimits()
                 if (variant.second.get<std::string>("ID3", std::string()) == code) {
                     state->maxRange = sensorListNumber(variant.second, "maxRange");
                     state->minRange = sensorListNumber(variant.second, "minRange");
-                    state->decVal = sensorListNumber(variant.second, "floatVal");
+                    state->decVal = rawScaleDivisor(variant.second, "floatVal");
                     break;
                 }
             }

@@ -71,10 +71,17 @@ public:
     void applySensorVariantLimits();
     void enableEditableParameters();
     void scheduleWrite(QtProperty *property, const QVariant &value);
+    void flushPendingWrites();
     void retranslateParameterNode(const boost::property_tree::ptree &node);
     void readCategoryLabel(const boost::property_tree::ptree &node, int row);
 
     // Frames and parameter access (comm/)
+    bool writeParameter(QtProperty *property, const QVariant &value);
+    void restoreSensorValue(QtProperty *property);
+    void showValue(QtProperty *property, const QVariant &value);
+    void rememberSensorValue(QtProperty *property);
+    bool refuseWhileTransferring();
+    void reportRefusedWrites();
     bool bWriteFrame(std::string request, bool useProgress);
     QByteArray readAnswer(std::string request, std::string pattern);
     bool identifySensor();
@@ -170,6 +177,19 @@ private:
     QTimer writeDelayTimer;
     QtProperty *pendingProperty = nullptr;
     QVariant pendingValue;
+    // Edits waiting for the write delay, one per parameter in the order of
+    // their first edit; a later edit of the same parameter replaces its value.
+    struct PendingWrite
+    {
+        QString id;
+        QVariant value;
+    };
+    QList<PendingWrite> pendingWrites;
+    // The last value each parameter had on the sensor (pressures in bar), to
+    // show again when a write is refused.
+    QMap<QString, QVariant> sensorValues;
+    // Writes refused since the last report, one line each.
+    QStringList refusedWrites;
     bool buttonValueFlag = true;
     bool bulkWriteRunning = false;
     bool languageChanging = false;

@@ -62,6 +62,11 @@ void SensorWindow::vAutoConnect(const QString &ComPort)
 
 void SensorWindow::closeEvent(QCloseEvent *event)
 {
+    // An edit still inside its delay is the user's last word: it goes first.
+    QPointer<SensorWindow> alive(this);
+    flushPendingWrites();
+    if (!alive)
+        return;
     ui->actionEnable_live_data->setChecked(false);
     state->liveDataEnabled = false;
     state->chartPollTimer.stop();
@@ -89,8 +94,9 @@ void SensorWindow::retranslateWindowTexts()
     ports->setCurrentIndex(portIndex);
 
     if (QComboBox *outputs = state->outputCombo) {
+        // Not blocked: refilling runs the output refresh, which retitles the
+        // chart and relabels the groups and analog points in the new language.
         const int outputIndex = outputs->currentIndex();
-        const QSignalBlocker blocker(outputs);
         outputs->clear();
         outputs->insertItem(0, tr("Output") + QStringLiteral(" 1"));
         outputs->insertItem(1, tr("Output") + QStringLiteral(" 2"));

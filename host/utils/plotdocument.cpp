@@ -23,8 +23,14 @@ void PlotDocument::vPrintDocument()
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setDocName(m_plot->title().text());
-    QPrintDialog dialog(&printer, m_plot);
-    if (dialog.exec() == QDialog::Accepted)
+    // On the heap: the plot's window may be deleted while the dialog is up, and
+    // a dialog on the stack would then be deleted twice.
+    QPointer<QPrintDialog> dialog = new QPrintDialog(&printer, m_plot);
+    const int result = dialog->exec();
+    if (!dialog)
+        return;
+    delete dialog.data();
+    if (result == QDialog::Accepted)
         render(&printer);
 }
 
