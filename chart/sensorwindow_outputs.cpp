@@ -275,8 +275,11 @@ void SensorWindow::chartThresholdChanged(unsigned int mark, double value)
         if (applied) {
             pendingProperty = applied;
             pendingValue = value;
-            if (connected)
+            // A dragged mark is written at once, behind the edits already waiting.
+            if (connected) {
+                queueWrite(applied->propertyId(), value);
                 sendDelayValue();
+            }
         }
     }
 

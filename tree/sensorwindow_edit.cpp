@@ -130,17 +130,22 @@ void SensorWindow::scheduleWrite(QtProperty *property, const QVariant &value)
     pendingProperty = property;
     pendingValue = value;
     const QString id = property->propertyId();
+    queueWrite(id, value);
+    if (id == QLatin1String("TemperatureSettings")) {
+        reexpressThresholds(lastUnitSetting);
+        lastUnitSetting = value.toInt();
+    }
+    writeDelayTimer.start();
+}
+
+void SensorWindow::queueWrite(const QString &id, const QVariant &value)
+{
     auto queued = std::find_if(pendingWrites.begin(), pendingWrites.end(),
                                [&id](const PendingWrite &write) { return write.id == id; });
     if (queued != pendingWrites.end())
         queued->value = value;
     else
         pendingWrites.append({id, value});
-    if (id == QLatin1String("TemperatureSettings")) {
-        reexpressThresholds(lastUnitSetting);
-        lastUnitSetting = value.toInt();
-    }
-    writeDelayTimer.start();
 }
 
 // Writes the edits still inside their delay now: the window is about to close,

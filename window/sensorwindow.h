@@ -71,6 +71,7 @@ public:
     void applySensorVariantLimits();
     void enableEditableParameters();
     void scheduleWrite(QtProperty *property, const QVariant &value);
+    void queueWrite(const QString &id, const QVariant &value);
     void flushPendingWrites();
     void retranslateParameterNode(const boost::property_tree::ptree &node);
     void readCategoryLabel(const boost::property_tree::ptree &node, int row);
