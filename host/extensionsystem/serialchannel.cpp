@@ -1,5 +1,6 @@
 #include "serialchannel.h"
 
+#include <QDebug>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTimer>
@@ -37,6 +38,26 @@ QSerialPort::Parity toParity(char parity)
     }
 }
 
+// The 6-bit check of a frame [L][CK][CTRL][data...]: computed over CK with its
+// checksum bits zero (type bits 01), CTRL and the data, seed 0x52.
+bool hasValidCheckOctet(const QByteArray &frame)
+{
+    if (frame.size() < 3)
+        return false;
+    quint8 c = 0x52 ^ 0x40;
+    for (int i = 2; i < frame.size(); ++i)
+        c ^= quint8(frame.at(i));
+    const auto bit = [c](int n) { return (c >> n) & 1; };
+    const int r5 = bit(7) ^ bit(5) ^ bit(3) ^ bit(1);
+    const int r4 = bit(6) ^ bit(4) ^ bit(2) ^ bit(0);
+    const int r3 = bit(7) ^ bit(6);
+    const int r2 = bit(5) ^ bit(4);
+    const int r1 = bit(3) ^ bit(2);
+    const int r0 = bit(1) ^ bit(0);
+    const quint8 expected = quint8(0x40 | r5 << 5 | r4 << 4 | r3 << 3 | r2 << 2 | r1 << 1 | r0);
+    return quint8(frame.at(1)) == expected;
+}
+
 void markUnanswered(CommunicationInterface::DataFrame *frame)
 {
     if (!frame)
@@ -66,7 +87,7 @@ SerialChannel::SerialChannel(const PortSettings &settings, QObject *parent)
     connect(m_runTimer, &QTimer::timeout, this, &SerialChannel::run);
     connect(m_stepTimer, &QTimer::timeout, this, [this] {
         if (m_step == Step::Waiting)
-            beginWrite();
+            continueWaiting();
         else if (m_step == Step::Writing)
             writeNext();
     });
@@ -223,7 +244,23 @@ void SerialChannel::startQuery()
         return;
     }
     const qint64 wait = qMax<qint64>(m_attempt == 0 ? query->waitBeforeMs : 0, msUntilLineFree());
+    m_waitUntil = m_clock.elapsed() + wait;
     m_step = Step::Waiting;
+    continueWaiting();
+}
+
+void SerialChannel::continueWaiting()
+{
+    const qint64 now = m_clock.elapsed();
+    qint64 wait = m_waitUntil - now;
+    // After an unanswered request, late or damaged bytes may still be under way:
+    // the line must have been quiet for a while (or the time-out be over) before
+    // the next request, so that they are not taken for its answer.
+    if (now < m_drainUntil) {
+        const qint64 quietFor = now - m_lastByteAt;
+        if (quietFor < quietGapMs)
+            wait = qMax(wait, qMin(quietGapMs - quietFor, m_drainUntil - now));
+    }
     if (wait > 0)
         m_stepTimer->start(int(wait));
     else
@@ -241,6 +278,7 @@ void SerialChannel::beginWrite()
     m_buffer.clear();
     m_answer.clear();
     m_answerReady = false;
+    m_answerDamaged = false;
     m_request = QByteArray(query->request.data(), int(query->request.size()));
     m_written = 0;
     m_step = Step::Writing;
@@ -269,11 +307,15 @@ void SerialChannel::writeNext()
     m_step = Step::Reading;
     if (m_answerReady)
         completeQuery(true);
+    else if (m_answerDamaged && m_buffer.isEmpty())
+        failQuery();
 }
 
 void SerialChannel::onReadyRead()
 {
     const QByteArray bytes = m_port->readAll();
+    if (!bytes.isEmpty())
+        m_lastByteAt = m_clock.elapsed();
     if (m_step != Step::Writing && m_step != Step::Reading)
         return; // nobody asked: stale
     m_buffer.append(bytes);
@@ -292,18 +334,48 @@ void SerialChannel::takeCompleteAnswers()
             continue;
         if (m_request.size() >= 3 && (frame.size() < 3 || frame.at(2) != m_request.at(2)))
             continue; // the late answer to an earlier request
+        if (!isCheckOctetAccepted(frame)) {
+            m_answerDamaged = true;
+            continue;
+        }
         m_answer = frame;
         m_answerReady = true;
     }
-    if (m_answerReady && m_step == Step::Reading)
+    if (m_step != Step::Reading)
+        return;
+    if (m_answerReady)
         completeQuery(true);
+    else if (m_answerDamaged && m_buffer.isEmpty())
+        failQuery();
+}
+
+bool SerialChannel::isCheckOctetAccepted(const QByteArray &frame)
+{
+    const bool valid = hasValidCheckOctet(frame);
+    if (m_checkOctets == CheckOctets::Unknown) {
+        // The first answer tells whether this master's answers carry a check octet.
+        m_checkOctets = valid ? CheckOctets::Enforced : CheckOctets::Absent;
+        if (!valid) {
+            qInfo().noquote() << "SerialChannel:" << m_settings.portName
+                              << "- the master's answers carry no check octet; not checked";
+        }
+    }
+    return valid || m_checkOctets == CheckOctets::Absent;
 }
 
 void SerialChannel::onAnswerTimeout()
 {
     if (m_step != Step::Writing && m_step != Step::Reading)
         return;
+    failQuery();
+}
+
+void SerialChannel::failQuery()
+{
+    m_answerTimer->stop();
     FrameQuery *query = currentQuery();
+    const double timeoutMs = query ? qMax(0.0, query->timeoutMs) : 0.0;
+    m_drainUntil = m_clock.elapsed() + qint64(std::ceil(timeoutMs));
     if (query && m_attempt < query->retries && m_step == Step::Reading) {
         ++m_attempt;
         startQuery();
@@ -334,6 +406,7 @@ void SerialChannel::completeQuery(bool answered)
     }
     m_answer.clear();
     m_answerReady = false;
+    m_answerDamaged = false;
     ++m_queryIndex;
     m_attempt = 0;
     startQuery();

@@ -25,6 +25,11 @@ namespace ExtensionSystem {
 // earlier request that was answered late, and is skipped. The line delay keeps
 // the line quiet after each request before the next one is written.
 //
+// Once the master's first answer carried a valid check octet, an answer with a
+// wrong one counts as unanswered, like one that is incomplete in time, and the
+// query's retries apply. After an unanswered request the line must fall quiet
+// (for up to the request's time-out) before the next request is written.
+//
 // emitFinished() always comes from the event loop. When the port fails (device
 // unplugged, other side of a pseudo-terminal closed) the channel closes it at the
 // first error and finishes every queued frame unanswered; deleting the channel
@@ -60,6 +65,9 @@ signals:
 
 private:
     enum class Step { Idle, Waiting, Writing, Reading, Finishing };
+    // Whether this master's answers carry a check octet, learnt from its first answer.
+    enum class CheckOctets { Unknown, Enforced, Absent };
+    static constexpr qint64 quietGapMs = 50;
 
     struct Pending
     {
@@ -71,11 +79,14 @@ private:
     void scheduleRun();
     void run();
     void startQuery();
+    void continueWaiting();
     void beginWrite();
     void writeNext();
     void onReadyRead();
     void takeCompleteAnswers();
     void onAnswerTimeout();
+    void failQuery();
+    bool isCheckOctetAccepted(const QByteArray &frame);
     void completeQuery(bool answered);
     void finishFrame();
     void failAll();
@@ -100,6 +111,11 @@ private:
     QByteArray m_buffer;
     QByteArray m_answer;
     bool m_answerReady = false;
+    bool m_answerDamaged = false;
+    CheckOctets m_checkOctets = CheckOctets::Unknown;
+    qint64 m_waitUntil = 0;
+    qint64 m_drainUntil = 0;
+    qint64 m_lastByteAt = 0;
     QElapsedTimer m_clock;
     qint64 m_lineFreeAt = 0;
     QString m_errorString;
