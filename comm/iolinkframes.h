@@ -53,6 +53,14 @@ std::optional<std::string> buildWriteRequest(const ParameterAddress &address, in
 // An unanswered fetch gives an empty answer; a refused one carries "ERROR".
 bool isUsableAnswer(const QByteArray &answer);
 
+// Whether a fetch answer carries a value of this size code: [L][CK] 27 00 and
+// one value byte (size 6) or two (size 7), L counting the bytes after it.
+bool fitsSizeCode(const QByteArray &answer, int sizeCode);
+
+// Whether a poll's answer is process data: at least 8 bytes, control octet
+// 0x22, no refusal.
+bool isProcessDataAnswer(const QByteArray &answer);
+
 // The ISDU error code of a refusal (... "ERROR" eh el), 0 when there is none.
 int refusalCode(const QByteArray &answer);
 

@@ -7,6 +7,8 @@
 
 #include "plugin/pluginpaths.h"
 
+#include "extensionsystem/connectionbroker.h"
+#include "extensionsystem/plugininterface.h"
 #include "utils/charts/genericchart.h"
 #include "utils/connectionstatus.h"
 #include "utils/thresholdwindowwidget.h"
@@ -158,9 +160,30 @@ void SensorWindow::actionConnectSensor(int index)
 
 bool SensorWindow::bConnectToSensor()
 {
-    if (!state->communication)
-        return false;
     QPointer<SensorWindow> alive(this);
+    const QString port = state->portCombo->currentText();
+    // Each failure is told once, and leaves nothing running that would tell
+    // another one later.
+    const auto fail = [this, &alive](const QString &text) {
+        showTransferProgress(false);
+        state->continuousDataTimer.stop();
+        execMessageBox(this, QMessageBox::Warning, tr("Connecting to sensor..."), text,
+                       QMessageBox::Ok);
+        if (alive) {
+            state->continuousDataTimer.stop();
+            connected = false;
+        }
+        return false;
+    };
+    if (!state->communication) {
+        if (state->portCombo->currentIndex() <= 0)
+            return false;
+        ExtensionSystem::ConnectionBroker *broker =
+            ExtensionSystem::PluginInterface::connectionBroker();
+        const QString reason = broker ? broker->lastError() : QString();
+        return fail(tr("The port %1 cannot be opened: %2")
+                        .arg(port, reason.isEmpty() ? tr("the port was refused") : reason));
+    }
 
     DataFrame frame;
     ExtensionSystem::CommunicationInterface::FrameQuery probe;
@@ -184,16 +207,12 @@ bool SensorWindow::bConnectToSensor()
         answered = frame.queries.front().answered != 0;
     }
 
-    const auto refuse = [this, &alive] {
+    if (!answered && state->communication)
+        return fail(tr("No IO-Link master answered on %1").arg(port));
+    if (!answered) {
         showTransferProgress(false);
-        execMessageBox(this, QMessageBox::Warning, tr("Connecting to sensor..."),
-                       tr(mismatchText), QMessageBox::Ok);
-        if (alive)
-            connected = false;
         return false;
-    };
-    if (!answered)
-        return refuse();
+    }
 
     state->expectedSensorId = QString::fromStdString(sensor.id());
     bool identified = false;
@@ -209,8 +228,12 @@ bool SensorWindow::bConnectToSensor()
         connected = false;
         return false;
     }
-    if (!identified)
-        return refuse();
+    if (!identified) {
+        const QString found = identification.isEmpty()
+            ? tr("The sensor did not tell its ProductID.")
+            : tr("ProductID found: %1").arg(identification);
+        return fail(tr(mismatchText) + QStringLiteral("\n\n") + found);
+    }
 
     applySensorVariantLimits();
     state->convertAfterRead = true;

@@ -98,6 +98,19 @@ void SensorWindow::readParameter(const QString &id, bool useProgress)
         enableTreeDataHandling(true);
         return;
     }
+    // A number only from an answer of the parameter's own size: a damaged or
+    // late answer (a text, another parameter's value) would show a value the
+    // sensor never had.
+    QtAbstractPropertyManager *kind = property->propertyManager();
+    const bool isText = kind == state->stringManager || kind == state->stringManager2;
+    if (quint8(answer.size() > 2 ? answer.at(2) : 0) != 0x27
+        || (!isText && !fitsSizeCode(answer, address->sizeCode))) {
+        qCWarning(lcParameterAccess).noquote()
+            << "Answer for" << id << "does not fit its size code" << address->sizeCode << ":"
+            << answer.toHex(' ') << "- value left unchanged";
+        enableTreeDataHandling(true);
+        return;
+    }
     // A delayed write served during the transfers switches edit handling back
     // on at its end; the value read must not be taken for an edit.
     enableTreeDataHandling(false);

@@ -1,5 +1,6 @@
 #include "window/sensorwindow.h"
 
+#include "comm/iolinkframes.h"
 #include "comm/modalmessagebox.h"
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
@@ -89,10 +90,10 @@ void SensorWindow::queryStatusData(unsigned int number)
             if (!ui->chartToolbar->isEnabled())
                 ui->chartToolbar->setEnabled(true);
             const std::string &answer = frame->queries.front().answer;
-            if (answer.size() > 7) {
-                const QByteArray bytes(answer.data(), int(answer.size()));
+            const QByteArray bytes(answer.data(), int(answer.size()));
+            // A refusal is longer than process data, but no pressure.
+            if (isProcessDataAnswer(bytes))
                 processDataReceived(QString::fromLatin1(bytes.toHex()));
-            }
         } else if (state->statusRetries > 0) {
             --state->statusRetries;
         } else {

@@ -46,6 +46,7 @@ ExtensionSystem::CommunicationInterface *ConnectionBroker::registerConnection(
     if (!plugin)
         return nullptr;
     unregisterConnection(plugin);
+    m_lastRefusal.clear();
     ExtensionSystem::CommunicationInterface *channel = openChannel(settings);
     if (!channel)
         return nullptr;
@@ -54,16 +55,27 @@ ExtensionSystem::CommunicationInterface *ConnectionBroker::registerConnection(
     return channel;
 }
 
+void ConnectionBroker::refuse(const QString &port, const QString &reason)
+{
+    m_lastRefusal = reason;
+    emit connectionRefused(port, reason);
+}
+
+QString ConnectionBroker::lastError() const
+{
+    return m_lastRefusal;
+}
+
 ExtensionSystem::CommunicationInterface *ConnectionBroker::openChannel(
     const ExtensionSystem::PortSettings &settings)
 {
     if (settings.portName.isEmpty()) {
-        emit connectionRefused(settings.portName, tr("No port name"));
+        refuse(settings.portName, tr("No port name"));
         return nullptr;
     }
     if (settings.portName == simulatedPortName()) {
         if (!m_master) {
-            emit connectionRefused(settings.portName, tr("The simulator is not enabled"));
+            refuse(settings.portName, tr("The simulator is not enabled"));
             return nullptr;
         }
         auto *channel = new IoLinkSim::SimulatedChannel(m_master.get(), this);
@@ -72,7 +84,7 @@ ExtensionSystem::CommunicationInterface *ConnectionBroker::openChannel(
     }
     auto *channel = new ExtensionSystem::SerialChannel(settings, this);
     if (!channel->open()) {
-        emit connectionRefused(settings.portName, channel->errorString());
+        refuse(settings.portName, channel->errorString());
         delete channel;
         return nullptr;
     }

@@ -48,6 +48,7 @@ public:
         ExtensionSystem::PluginInterface *plugin) override;
     void unregisterConnection(ExtensionSystem::PluginInterface *plugin) override;
     void unregisterPlugin(ExtensionSystem::PluginInterface *plugin) override;
+    QString lastError() const override;
 
     ExtensionSystem::CommunicationInterface *channelOf(
         ExtensionSystem::PluginInterface *plugin) const;
@@ -67,12 +68,14 @@ private:
     };
 
     void release(ExtensionSystem::PluginInterface *plugin, bool now);
+    void refuse(const QString &port, const QString &reason);
     ExtensionSystem::CommunicationInterface *openChannel(
         const ExtensionSystem::PortSettings &settings);
 
     QHash<ExtensionSystem::PluginInterface *, Lent> m_channels;
     std::unique_ptr<IoLinkSim::MasterSimulator> m_master;
     QString m_error;
+    QString m_lastRefusal;
 };
 
 } // namespace Kalvio

@@ -2,6 +2,8 @@
 
 #include "extensionsystem_global.h"
 
+#include <QString>
+
 namespace ExtensionSystem {
 
 class CommunicationInterface;
@@ -21,6 +23,8 @@ public:
     virtual void unregisterConnection(PluginInterface *plugin) = 0;
     // The plug-in object is going away.
     virtual void unregisterPlugin(PluginInterface *plugin) = 0;
+    // Why the last registerConnection() returned null, in the system's words.
+    virtual QString lastError() const { return QString(); }
 };
 
 } // namespace ExtensionSystem
