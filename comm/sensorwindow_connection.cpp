@@ -207,8 +207,10 @@ bool SensorWindow::bConnectToSensor()
         answered = frame.queries.front().answered != 0;
     }
 
-    if (!answered && state->communication)
-        return fail(tr("No IO-Link master answered on %1").arg(port));
+    if (!answered && state->communication) {
+        const QString line = state->communication->currentPortSettings().portName;
+        return fail(tr("No IO-Link master answered on %1").arg(line.isEmpty() ? port : line));
+    }
     if (!answered) {
         showTransferProgress(false);
         return false;
