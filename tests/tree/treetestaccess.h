@@ -2,9 +2,6 @@
 
 #include "common/windowaccess.h"
 
-#include "window/sensorwindow.h"
-#include "window/sensorwindowstate.h"
-
 #include "plugin/pluginpaths.h"
 
 #include "extensionsystem/sensorbasic.h"
@@ -12,23 +9,24 @@
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <memory>
 
-namespace OrvexSensorPlugin {
-namespace Core {
-
-
-} // namespace Core
-} // namespace OrvexSensorPlugin
-
 namespace TreeFixture {
 
-inline const char *sensorName() { return "Fixture sensor"; }
+using Access = OrvexSensorPlugin::Core::SensorWindowTestAccess;
 
-// One parameter node. Every kind but "category" gets an address unless the
-// extra text brings its own; labels are "<id> en" and "<id> de".
+inline const char *sensorName() { return "Fixture sensor"; }
+inline const char *realSensorName() { return "ZT4K-010 -1...10 bar"; }
+
+inline QByteArray realDescription()
+{
+    QFile file(qEnvironmentVariable("TEST_SOURCE_DIR") + "/data/IoLinkZT4Kfamily.xml");
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One parameter node labelled "<id> en" and "<id> de"; every kind but "category"
+// gets the address 40;0;6 unless `address` is false.
 inline QString node(const QString &type, const QString &id, const QString &extra = QString(),
                     const QString &tag = QStringLiteral("property"), bool address = true)
 {
@@ -44,7 +42,8 @@ inline QString topNode(const QString &type, const QString &id, const QString &ex
     return node(type, id, extra, QStringLiteral("node"));
 }
 
-inline QString sensorEntry(const QString &name, const QString &fields, const QString &variants)
+inline QString sensorEntry(const QString &name, const QString &fields,
+                           const QString &variants = QString())
 {
     return QStringLiteral("<sensor><id>FX01</id><name>%1</name>%2<sensors>%3</sensors></sensor>")
         .arg(name, fields, variants);
@@ -52,62 +51,50 @@ inline QString sensorEntry(const QString &name, const QString &fields, const QSt
 
 inline QString defaultSensorList()
 {
-    return sensorEntry(QString::fromLatin1(sensorName()),
-                       QStringLiteral("<max>10</max><decVal>1000</decVal>"),
-                       QStringLiteral("<variant><ID3>010</ID3><maxRange>10</maxRange>"
-                                      "<minRange>-1</minRange><floatVal>1000</floatVal>"
-                                      "</variant>"));
+    return sensorEntry(sensorName(), "<max>10</max><decVal>1000</decVal>");
 }
 
 inline QString document(const QString &treeNodes, const QString &sensorList = defaultSensorList())
 {
     return QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<document>"
                           "<documentId>IoLinkZT4Kfamily</documentId>"
-                          "<sensorList>%1</sensorList>"
-                          "<treeGui><default>%2</default></treeGui>"
+                          "<sensorList>%1</sensorList><treeGui><default>%2</default></treeGui>"
                           "<guiCategory><default/></guiCategory></document>\n")
         .arg(sensorList, treeNodes);
 }
 
-// The six pressure parameters with the limits the real description gives them.
+// The six pressure parameters (thresholds first) with the real description's limits.
 inline QString pressureParameters()
 {
-    const QString limits =
-        QStringLiteral("<min>-1</min><max>10</max><defaultvalue>0</defaultvalue>");
     QString text;
     for (const char *id : {"ThresholdsPressure1A1", "ThresholdsPressure2A1",
                            "ThresholdsPressure1A2", "ThresholdsPressure2A2",
                            "analogPressure0V", "analogPressure10V"})
-        text += topNode(QStringLiteral("double"), QString::fromLatin1(id), limits);
+        text += topNode("double", id, "<min>-1</min><max>10</max><defaultvalue>0</defaultvalue>");
     return text;
 }
 
 inline QString unitParameter()
 {
-    return topNode(QStringLiteral("enumerator"), QStringLiteral("TemperatureSettings"),
-                   QStringLiteral("<defaultvalue>0</defaultvalue><items>"
-                                  "<i><en>bar</en><de>bar</de></i><i><en>psi</en><de>psi</de></i>"
-                                  "<i><en>MPa</en><de>MPa</de></i><i><en>kPa</en><de>kPa</de></i>"
-                                  "</items>"));
+    return topNode("enumerator", "TemperatureSettings",
+                   "<defaultvalue>0</defaultvalue><items><i><en>bar</en></i><i><en>psi</en></i>"
+                   "<i><en>MPa</en></i><i><en>kPa</en></i></items>");
 }
 
-// A description written into a folder of its own, which the plug-in reads as
-// the file beside the host program while the fixture lives.
+// A description in a folder of its own, read by the plug-in as the file beside
+// the host program while the fixture lives.
 class DescriptionFile
 {
 public:
     explicit DescriptionFile(const QByteArray &content)
     {
         QFile file(m_dir.filePath(QStringLiteral("IoLinkZT4Kfamily.xml")));
-        if (file.open(QIODevice::WriteOnly))
-            m_written = file.write(content) == content.size();
+        m_written = file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
         OrvexSensorPlugin::Core::setPluginFileDirectory(m_dir.path());
     }
     explicit DescriptionFile(const QString &content) : DescriptionFile(content.toUtf8()) {}
     ~DescriptionFile() { OrvexSensorPlugin::Core::setPluginFileDirectory(QString()); }
-
     bool isWritten() const { return m_dir.isValid() && m_written; }
-    QString path() const { return m_dir.path(); }
 
 private:
     QTemporaryDir m_dir;
@@ -120,6 +107,23 @@ inline std::unique_ptr<OrvexSensorPlugin::Core::SensorWindow> openWindow(
     ExtensionSystem::SensorBasic chosen;
     chosen.setName(name);
     return std::make_unique<OrvexSensorPlugin::Core::SensorWindow>(chosen);
+}
+
+// Warnings of the description's logging category while `run` runs.
+template<typename Run>
+QStringList descriptionWarnings(const Run &run)
+{
+    static QStringList *sink = nullptr;
+    QStringList warnings;
+    sink = &warnings;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+            if (type >= QtWarningMsg && qstrcmp(context.category, "iolink.description") == 0)
+                sink->append(text);
+        });
+    run();
+    qInstallMessageHandler(previous);
+    return warnings;
 }
 
 } // namespace TreeFixture

@@ -1,13 +1,11 @@
 #include "common/connectionrig.h"
 
+#include "extensionsystem/globals.h"
 #include "utils/connectionstatus.h"
-
-#include "qtproperty.h"
 
 #include <QAction>
 #include <QDockWidget>
-#include <QLabel>
-#include <QResizeEvent>
+#include <QMetaMethod>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -20,19 +18,8 @@ using ConnectionRig::DialogScript;
 using ConnectionRig::Rig;
 
 namespace {
-
-const char *const mismatchText =
-    "The connected sensor does not match currently selected sensor, please try again with the "
-    "proper sensor";
-
-QStringList portSignals(const QSignalSpy &spy)
-{
-    QStringList names;
-    for (const QList<QVariant> &args : spy)
-        names << args.at(0).toString();
-    return names;
-}
-
+const QString sim = ConnectionRig::portName();
+const QString title = QStringLiteral("ZT4K-010 -1...10 bar (%1)");
 } // namespace
 
 class TestLifecycle : public QObject
@@ -40,237 +27,164 @@ class TestLifecycle : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-
-    void titleFormat_data();
-    void titleFormat();
-    void titleWithoutCatalogueRecord();
+    void initTestCase() { setSleepFunction([](int) {}); }
+    void cleanupTestCase() { setSleepFunction(nullptr); }
+    void methodTable();
+    void titles_data();
+    void titles();
+    void treeDockVisibility_data();
+    void treeDockVisibility();
+    void actionsTriggerTheirOperations_data();
+    void actionsTriggerTheirOperations();
+    void retranslationKeepsTheSelections();
     void autoConnect_data();
     void autoConnect();
-    void closeReleasesTheConnectionFirst();
-    void destructorWritesTheLayout();
-    void sensorUpdateHidesTheTree_data();
-    void sensorUpdateHidesTheTree();
-    void completeNameAndEventFilter();
-    void retranslationKeepsThePort();
+    void closeWhileConnectedReleasesTheConnectionFirst();
+    void hostDeletesThePluginWhileConnected();
     void hostClosesTheWindowMidway_data();
     void hostClosesTheWindowMidway();
 };
 
-void TestLifecycle::initTestCase()
+// The host reaches the window through its meta-object: every signal and slot, in order,
+// with its access and return type.
+void TestLifecycle::methodTable()
 {
-    setSleepFunction([](int) {});
+    const QStringList expected = {
+        "signal vAboutToClose()", "signal vSendData(QString)",
+        "signal vSendFrame(ExtensionSystem::CommunicationInterface::DataFrame)",
+        "signal vComPortSelected(QString)", "signal vUpdateChart(double)", "signal sendQuery()",
+        "public vSensorUpdate(QVariant)", "public vOpenManual()", "public updateChart()",
+        "public updateComPortList(QStringList)", "public vRestoreFactorySettings()",
+        "public vExportChartData()", "public vClearHistory()", "public vPrintDocument()",
+        "public setWindowActive(bool)", "public vAutoConnect(QString)",
+        "public vSetCompleteName(QString)", "public vSaveSettings()",
+        "public bool bOpenSettings(QString)", "public bool bOpenSettings()",
+        "protected vLoadSettings()", "protected updateWindowTitle()",
+        "protected vConnectToPort(QString)", "protected vDisconnect()",
+        "protected enableStatusChecking(bool)", "protected removeSubProperties(QtProperty*)",
+        "protected queryStatusData(uint)", "protected queryStatusData()",
+        "protected queryChartData()", "protected slotContinousDataTimeout()",
+        "protected bool bCheckConnection()", "protected bool bConnectToSensor()",
+        "protected itemSelected(QtBrowserItem*)", "protected intValueChanged(QtProperty*,int)",
+        "protected doubleValueChanged(QtProperty*,double)",
+        "protected boolValueChanged(QtProperty*,bool)",
+        "protected stringValueChanged(QtProperty*,QString)",
+        "protected enumValueChanged(QtProperty*,int)", "protected buttonClicked(QtProperty*)",
+        "protected sendDataFrame(ExtensionSystem::CommunicationInterface::DataFrame*,bool)",
+        "protected sendDataFrame(ExtensionSystem::CommunicationInterface::DataFrame*)",
+        "protected slotCurrentOutputChanged(int)", "protected chartThresholdChanged(uint,double)",
+        "protected enableTreeDataHandling(bool)", "protected enableStringManagerHandling(bool)",
+        "protected actionEnableLiveData()", "protected actionConnectSensor(int)",
+        "protected sendDelayValue()", "protected vUpdateProgressBar()",
+        "protected vWriteAllSettings(bool)", "protected writeAllSettings()",
+        "protected vRadAllSettings(bool)", "protected signalWriteModeIcon(bool)",
+        "protected signalWriteModeIcon()", "protected vZommResetForNoiseLine()",
+        "protected comboIndexChangedString(QString)", "protected comboIndexChangedInt(int)"};
+    const QMetaObject &mo = SensorWindow::staticMetaObject;
+    QCOMPARE(mo.className(), "OrvexSensorPlugin::Core::SensorWindow");
+    QStringList actual;
+    for (int i = mo.methodOffset(); i < mo.methodCount(); ++i) {
+        const QMetaMethod m = mo.method(i);
+        const QString kind = m.methodType() == QMetaMethod::Signal ? "signal "
+            : m.access() == QMetaMethod::Public                   ? "public "
+                                                                  : "protected ";
+        const QString type = m.returnType() == QMetaType::Void ? "" : m.typeName() + QString(" ");
+        actual << kind + type + m.methodSignature();
+    }
+    QCOMPARE(actual, expected);
 }
 
-void TestLifecycle::cleanupTestCase()
+void TestLifecycle::titles_data()
 {
-    setSleepFunction(nullptr);
-}
-
-void TestLifecycle::titleFormat_data()
-{
+    QTest::addColumn<QString>("sensor");
     QTest::addColumn<bool>("onPort");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("offline") << false << "ZT4K-010 -1...10 bar (Offline)";
-    QTest::newRow("a port selected") << true << "ZT4K-010 -1...10 bar (/dev/ttySIM0)";
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("offline") << ConnectionRig::sensorName() << false << title.arg("Offline");
+    QTest::newRow("a port selected") << ConnectionRig::sensorName() << true << title.arg(sim);
+    QTest::newRow("a sensor the catalogue lacks") << "no such sensor" << false << " (Offline)";
 }
 
-void TestLifecycle::titleFormat()
+void TestLifecycle::titles()
 {
+    QFETCH(QString, sensor);
     QFETCH(bool, onPort);
-    QFETCH(QString, title);
-
+    QFETCH(QString, expected);
     Rig rig;
     QVERIFY(rig.isReady());
-    rig.combo()->setCurrentIndex(onPort ? rig.portIndex() : 0);
-    Access::updateWindowTitle(rig.window());
-    QCOMPARE(rig.window().windowTitle(), title);
-    QCOMPARE(rig.ui().statusBar->currentMessage(), title);
-    QVERIFY(rig.state().rootProperty);
-    QCOMPARE(rig.state().rootProperty->propertyName(), title);
-}
-
-void TestLifecycle::titleWithoutCatalogueRecord()
-{
-    QTemporaryDir dir;
-    QVERIFY(QFile::copy(ConnectionRig::sourceDataFile(),
-                        dir.filePath(QStringLiteral("IoLinkZT4Kfamily.xml"))));
-    setPluginFileDirectory(dir.path());
     ExtensionSystem::SensorBasic chosen;
-    chosen.setName("no such sensor");
-    {
-        SensorWindow window(chosen);
-        QCOMPARE(window.windowTitle(), QStringLiteral(" (Offline)"));
-    }
-    setPluginFileDirectory(QString());
+    chosen.setName(sensor.toStdString());
+    SensorWindow other(chosen);
+    SensorWindow &window = sensor == ConnectionRig::sensorName() ? rig.window() : other;
+    auto &state = Access::state(window);
+    state.portCombo->addItem(sim);
+    state.portCombo->setCurrentIndex(onPort ? state.portCombo->findText(sim) : 0);
+    Access::updateWindowTitle(window);
+    QCOMPARE(window.windowTitle(), expected);
+    QCOMPARE(Access::ui(window).statusBar->currentMessage(), expected);
+    QCOMPARE(state.rootProperty->propertyName(), expected);
 }
 
-void TestLifecycle::autoConnect_data()
+void TestLifecycle::treeDockVisibility_data()
 {
-    QTest::addColumn<QString>("productId");
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<bool>("connects");
-    QTest::addColumn<QStringList>("selections");
-    QTest::addColumn<QStringList>("messages");
-
-    const QString sim = ConnectionRig::portName();
-    QTest::newRow("the matching sensor on an offered port connects")
-        << "" << sim << true << QStringList{"", sim} << QStringList{};
-    QTest::newRow("a port not offered stays offline without a message")
-        << "" << "/dev/ttyNONE" << false << QStringList{"", "Offline", ""} << QStringList{};
-    QTest::newRow("another sensor stays offline with the warning")
-        << "ZT42-G14-100" << sim << false << QStringList{"", sim, ""}
-        << QStringList{mismatchText};
-}
-
-void TestLifecycle::autoConnect()
-{
-    QFETCH(QString, productId);
-    QFETCH(QString, port);
-    QFETCH(bool, connects);
-    QFETCH(QStringList, selections);
-    QFETCH(QStringList, messages);
-
-    Rig rig(productId);
-    QVERIFY(rig.isReady());
-    DialogScript answers;
-    QSignalSpy ports(&rig.window(), &SensorWindow::vComPortSelected);
-
-    rig.plugin()->vAutoConnect(port);
-
-    QCOMPARE(portSignals(ports), selections);
-    QCOMPARE(answers.texts(), messages);
-    QCOMPARE(rig.window().isConnected(), connects);
-    QCOMPARE(rig.state().connectionStatus->isConnected(), connects);
-    // Live data is switched on either way.
-    QVERIFY(rig.ui().actionEnable_live_data->isChecked());
-    QVERIFY(rig.state().liveDataEnabled);
-    QCOMPARE(rig.state().autoConnectRunning, connects);
-    QCOMPARE(rig.ui().sensorOperationsToolbar->isEnabled(), connects);
-    if (connects) {
-        QCOMPARE(rig.combo()->currentText(), port);
-        QCOMPARE(rig.state().previousPortIndex, rig.portIndex());
-        QCOMPARE(rig.window().windowTitle(), QStringLiteral("ZT4K-010 -1...10 bar (") + port
-                     + QStringLiteral(")"));
-        QVERIFY(rig.state().continuousDataTimer.isActive());
-        QVERIFY(rig.state().initialSyncPending);
-        QVERIFY(rig.requestCount(0x26) > 20);
-        // The progress bar's end starts the polls.
-        QTRY_VERIFY_WITH_TIMEOUT(rig.state().chart->history(0).size() >= 2, 8000);
-        QVERIFY(!rig.state().initialSyncPending);
-    } else {
-        QCOMPARE(rig.combo()->currentIndex(), 0);
-        QVERIFY(!rig.state().progressDialog.isVisible());
-        QVERIFY(rig.state().showProgress);
-        QVERIFY(!rig.plugin()->isPortRegistered());
-        QCOMPARE(rig.window().windowTitle(), QStringLiteral("ZT4K-010 -1...10 bar (Offline)"));
-    }
-}
-
-void TestLifecycle::closeReleasesTheConnectionFirst()
-{
-    Rig rig;
-    QVERIFY(rig.isReady());
-    rig.plugin()->vAutoConnect(ConnectionRig::portName());
-    QVERIFY(rig.window().isConnected());
-    QTRY_VERIFY_WITH_TIMEOUT(rig.requestCount(0x22) > 3, 8000);
-
-    QStringList order;
-    connect(&rig.window(), &SensorWindow::vComPortSelected, this,
-            [&order](const QString &port) { order << QStringLiteral("port '%1'").arg(port); });
-    connect(&rig.window(), &SensorWindow::vAboutToClose, this,
-            [&order] { order << QStringLiteral("about to close"); });
-
-    QVERIFY(rig.window().close());
-
-    QCOMPARE(order, QStringList({"port ''", "about to close"}));
-    QVERIFY(!rig.window().isConnected());
-    QVERIFY(!rig.plugin()->isPortRegistered());
-    QVERIFY(!rig.window().communication());
-    QVERIFY(!rig.ui().actionEnable_live_data->isChecked());
-    QVERIFY(!rig.state().liveDataEnabled);
-    QVERIFY(!rig.state().showProgress);
-    QVERIFY(!rig.state().chartPollTimer.isActive());
-    QVERIFY(!rig.state().continuousDataTimer.isActive());
-    QTest::qWait(100);
-    const int requests = rig.master().requestCount();
-    // Neither timer reaches its slot any more, even when started.
-    rig.state().chartPollTimer.start(1);
-    QTest::qWait(200);
-    QCOMPARE(rig.master().requestCount(), requests);
-}
-
-void TestLifecycle::destructorWritesTheLayout()
-{
-    Rig rig;
-    QVERIFY(rig.isReady());
-    QVERIFY(!QFile::exists(rig.iniFile()));
-    rig.plugin()->vAutoConnect(ConnectionRig::portName());
-    QVERIFY(rig.window().isConnected());
-    rig.master().setAnswerDelayMs(500);
-    // A poll in flight when the window goes: its frame goes with the window.
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.state().pendingFrames.isEmpty(), 8000);
-    QPointer<SensorWindow> window(&rig.window());
-
-    delete rig.takePlugin();
-
-    QVERIFY(!window);
-    QSettings settings(rig.iniFile(), QSettings::IniFormat);
-    QVERIFY(!settings.value(QStringLiteral("SensorWindow/geometry")).toByteArray().isEmpty());
-    const QByteArray state = settings.value(QStringLiteral("SensorWindow/state")).toByteArray();
-    QVERIFY(!state.isEmpty());
-
-    // It is a layout of this window, version 0.
-    ExtensionSystem::SensorBasic chosen;
-    chosen.setName(ConnectionRig::sensorName());
-    setPluginFileDirectory(QFileInfo(rig.iniFile()).absolutePath());
-    SensorWindow next(chosen);
-    QVERIFY(next.restoreState(state, 0));
-    QVERIFY(!next.restoreState(state, 1));
-}
-
-void TestLifecycle::sensorUpdateHidesTheTree_data()
-{
-    QTest::addColumn<QVariant>("hide");
+    QTest::addColumn<bool>("presentation");
+    QTest::addColumn<bool>("update");
+    QTest::addColumn<QVariant>("hide"); // what the host sends
     QTest::addColumn<bool>("hidden");
-    QTest::newRow("true hides") << QVariant(true) << true;
-    QTest::newRow("false shows") << QVariant(false) << false;
-    QTest::newRow("text true hides") << QVariant(QStringLiteral("true")) << true;
-    QTest::newRow("invalid shows") << QVariant() << false;
+    QTest::newRow("shown by default") << false << false << QVariant() << false;
+    QTest::newRow("presentation mode hides it") << true << false << QVariant() << true;
+    QTest::newRow("host hides it") << false << true << QVariant(true) << true;
+    QTest::newRow("host hides it by text") << false << true << QVariant("true") << true;
+    QTest::newRow("host shows it in presentation mode") << true << true << QVariant(false) << false;
+    QTest::newRow("an empty update shows it") << true << true << QVariant() << false;
 }
 
-void TestLifecycle::sensorUpdateHidesTheTree()
+void TestLifecycle::treeDockVisibility()
 {
+    QFETCH(bool, presentation);
+    QFETCH(bool, update);
     QFETCH(QVariant, hide);
     QFETCH(bool, hidden);
-
+    ExtensionSystem::Globals::setPresentationMode(presentation);
     Rig rig;
+    ExtensionSystem::Globals::setPresentationMode(false);
     QVERIFY(rig.isReady());
-    rig.state().propertyDock->setVisible(hidden ? true : false);
-    rig.plugin()->vUpdate(hide);
+    if (update)
+        rig.plugin()->vUpdate(hide);
     QCOMPARE(rig.state().propertyDock->isHidden(), hidden);
 }
 
-void TestLifecycle::completeNameAndEventFilter()
+void TestLifecycle::actionsTriggerTheirOperations_data()
 {
-    Rig rig;
-    QVERIFY(rig.isReady());
-    rig.window().vSetCompleteName(QStringLiteral("Line 3 / tank"));
-    QCOMPARE(rig.state().completeName, QStringLiteral("Line 3 / tank"));
-
-    // The filter lets everything through.
-    QLabel watched;
-    watched.installEventFilter(&rig.window());
-    QResizeEvent resize(QSize(10, 10), QSize(5, 5));
-    QVERIFY(!rig.window().eventFilter(&watched, &resize));
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("liveData");
+    QTest::addColumn<bool>("chartBarEnabled");
+    QTest::newRow("live data on") << "actionEnable_live_data" << "" << true << true;
+    QTest::newRow("clear history, confirmed") << "actionClear_History" << "&Yes" << false << false;
+    QTest::newRow("clear history, declined") << "actionClear_History" << "&No" << false << true;
 }
 
-void TestLifecycle::retranslationKeepsThePort()
+void TestLifecycle::actionsTriggerTheirOperations()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, answer);
+    QFETCH(bool, liveData);
+    QFETCH(bool, chartBarEnabled);
+    Rig rig;
+    QVERIFY(rig.isReady());
+    DialogScript answers({answer});
+    rig.window().findChild<QAction *>(action)->trigger();
+    QCOMPARE(answers.answered(), answer.isEmpty() ? 0 : 1);
+    QCOMPARE(rig.state().liveDataEnabled, liveData);
+    QCOMPARE(rig.ui().chartToolbar->isEnabled(), chartBarEnabled);
+}
+
+void TestLifecycle::retranslationKeepsTheSelections()
 {
     Rig rig;
     QVERIFY(rig.isReady());
     rig.combo()->setCurrentIndex(rig.portIndex());
+    rig.combo()->setItemText(0, "Stale");
     rig.state().outputCombo->setCurrentIndex(1);
     rig.window().retranslateWindowTexts();
     QCOMPARE(rig.combo()->currentIndex(), rig.portIndex());
@@ -278,7 +192,120 @@ void TestLifecycle::retranslationKeepsThePort()
     QCOMPARE(rig.state().outputCombo->currentIndex(), 1);
     QCOMPARE(rig.state().outputCombo->itemText(1), QStringLiteral("Output 2"));
     QCOMPARE(rig.state().processDataDock->windowTitle(), QStringLiteral(" Process data"));
-    QCOMPARE(rig.window().windowTitle(), QStringLiteral("ZT4K-010 -1...10 bar (/dev/ttySIM0)"));
+    QCOMPARE(rig.window().windowTitle(), title.arg(sim));
+}
+
+void TestLifecycle::autoConnect_data()
+{
+    QTest::addColumn<QString>("productId");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QStringList>("selections"); // ports the window asks the host for
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("the matching sensor on an offered port connects")
+        << "" << sim << QStringList{"", sim} << QStringList{};
+    QTest::newRow("a port not offered stays offline without a message")
+        << "" << "/dev/ttyNONE" << QStringList{"", "Offline", ""} << QStringList{};
+    QTest::newRow("another sensor stays offline with the warning")
+        << "ZT42-G14-100" << sim << QStringList{"", sim, ""}
+        << QStringList{"The connected sensor does not match currently selected sensor, please "
+                       "try again with the proper sensor"};
+}
+
+void TestLifecycle::autoConnect()
+{
+    QFETCH(QString, productId);
+    QFETCH(QString, port);
+    QFETCH(QStringList, selections);
+    QFETCH(QStringList, messages);
+    Rig rig(productId);
+    QVERIFY(rig.isReady());
+    DialogScript answers;
+    QSignalSpy ports(&rig.window(), &SensorWindow::vComPortSelected);
+    rig.plugin()->vAutoConnect(port);
+
+    QStringList asked;
+    for (const QList<QVariant> &args : ports)
+        asked << args.at(0).toString();
+    QCOMPARE(asked, selections);
+    QCOMPARE(answers.texts(), messages);
+    const bool connects = selections.size() == 2;
+    QCOMPARE(rig.window().isConnected(), connects);
+    QCOMPARE(rig.state().connectionStatus->isConnected(), connects);
+    QVERIFY(rig.ui().actionEnable_live_data->isChecked()); // live data on either way
+    QVERIFY(rig.state().liveDataEnabled);
+    QCOMPARE(rig.ui().sensorOperationsToolbar->isEnabled(), connects);
+    QCOMPARE(rig.plugin()->isPortRegistered(), connects);
+    QCOMPARE(rig.window().windowTitle(), title.arg(connects ? port : "Offline"));
+    if (connects) {
+        QCOMPARE(rig.state().previousPortIndex, rig.portIndex());
+        QVERIFY(rig.state().continuousDataTimer.isActive());
+        QVERIFY(rig.requestCount(0x26) > 20); // every parameter read
+        // The progress bar's end starts the polls.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.state().chart->history(0).size() >= 2, 8000);
+        QVERIFY(!rig.state().initialSyncPending);
+    } else {
+        QCOMPARE(rig.combo()->currentIndex(), 0);
+        QVERIFY(!rig.state().progressDialog.isVisible());
+    }
+}
+
+void TestLifecycle::closeWhileConnectedReleasesTheConnectionFirst()
+{
+    Rig rig;
+    QVERIFY(rig.isReady());
+    rig.plugin()->vAutoConnect(sim);
+    QVERIFY(rig.window().isConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.requestCount(0x22) > 3, 8000);
+    QStringList order;
+    connect(&rig.window(), &SensorWindow::vComPortSelected, this,
+            [&order](const QString &port) { order << "port '" + port + "'"; });
+    connect(&rig.window(), &SensorWindow::vAboutToClose, this,
+            [&order] { order << QStringLiteral("about to close"); });
+
+    QVERIFY(rig.window().close());
+    QCOMPARE(order, QStringList({"port ''", "about to close"}));
+    QVERIFY(!rig.window().isConnected());
+    QVERIFY(!rig.plugin()->isPortRegistered());
+    QVERIFY(!rig.window().communication());
+    QVERIFY(!rig.ui().actionEnable_live_data->isChecked());
+    QVERIFY(!rig.state().liveDataEnabled);
+    QVERIFY(!rig.state().chartPollTimer.isActive());
+    QVERIFY(!rig.state().continuousDataTimer.isActive());
+    QTest::qWait(100);
+    const int requests = rig.master().requestCount();
+    rig.state().chartPollTimer.start(1); // no longer reaches its slot
+    QTest::qWait(200);
+    QCOMPARE(rig.master().requestCount(), requests);
+}
+
+// The window goes with the plug-in object, a poll in flight; its layout file
+// is written and the next window of the sensor opens with that layout.
+void TestLifecycle::hostDeletesThePluginWhileConnected()
+{
+    Rig rig;
+    QVERIFY(rig.isReady());
+    QVERIFY(!QFile::exists(rig.iniFile()));
+    QToolBar *bar = rig.ui().chartToolbar;
+    QCOMPARE(rig.window().toolBarArea(bar), Qt::TopToolBarArea);
+    rig.window().addToolBar(Qt::BottomToolBarArea, bar);
+    rig.plugin()->vAutoConnect(sim);
+    QVERIFY(rig.window().isConnected());
+    rig.master().setAnswerDelayMs(500);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.state().pendingFrames.isEmpty(), 8000);
+    QPointer<SensorWindow> window(&rig.window());
+
+    delete rig.takePlugin();
+    QVERIFY(!window);
+    QSettings settings(rig.iniFile(), QSettings::IniFormat);
+    QVERIFY(!settings.value("SensorWindow/geometry").toByteArray().isEmpty());
+    QVERIFY(!settings.value("SensorWindow/state").toByteArray().isEmpty());
+
+    ExtensionSystem::SensorBasic chosen;
+    chosen.setName(ConnectionRig::sensorName());
+    setPluginFileDirectory(QFileInfo(rig.iniFile()).absolutePath());
+    SensorWindow next(chosen);
+    QCOMPARE(next.toolBarArea(Access::ui(next).chartToolbar), Qt::BottomToolBarArea);
+    QCOMPARE(next.toolBarArea(Access::ui(next).fileToolBar), Qt::TopToolBarArea);
 }
 
 void TestLifecycle::hostClosesTheWindowMidway_data()
@@ -299,7 +326,6 @@ void TestLifecycle::hostClosesTheWindowMidway()
 {
     QFETCH(int, control);
     QFETCH(int, count);
-
     Rig rig;
     QVERIFY(rig.isReady());
     QPointer<SensorInterface> plugin(rig.takePlugin());
@@ -324,19 +350,17 @@ void TestLifecycle::hostClosesTheWindowMidway()
     bool returned = false;
     bool goneUnderItsCode = false;
     connect(window, &QObject::destroyed, this, [&] { goneUnderItsCode = !returned; });
-    plugin->vAutoConnect(ConnectionRig::portName());
+    plugin->vAutoConnect(sim);
     returned = true;
     QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
     QTRY_VERIFY(!plugin);
     QTRY_VERIFY(!window);
     QVERIFY(!goneUnderItsCode);
-    // Closing is no failure of the sensor: nothing to tell.
-    QCOMPARE(answers.texts(), QStringList());
+    QCOMPARE(answers.texts(), QStringList()); // closing is no failure of the sensor
     QVERIFY(!rig.broker.current);
-    // Nothing keeps talking to the master.
     const int requests = rig.master().requestCount();
     QTest::qWait(300);
-    QCOMPARE(rig.master().requestCount(), requests);
+    QCOMPARE(rig.master().requestCount(), requests); // nothing keeps talking to the master
 }
 
 QTEST_MAIN(TestLifecycle)
