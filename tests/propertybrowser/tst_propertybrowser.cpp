@@ -98,7 +98,6 @@ void TestPropertyBrowser::doubleRules_data()
     QTest::addColumn<DoubleCase>("c");
     const auto row = [](const char *name, DoubleCase c) { QTest::newRow(name) << c; };
     row("above the maximum is clamped", {0, 10, 2, 1, Op::Value, 12.3456, 10, 1});
-    row("below the minimum is clamped", {-5, 10, 2, 1, Op::Value, -7.5, -5, 1});
     row("rounded to the decimals", {0, 10, 2, 1, Op::Value, 3.14159, 3.14, 1});
     row("rounding up past the top stays below", {0, 9.999, 2, 1, Op::Value, 9.998, 9.99, 1});
     row("equal after rounding emits nothing", {0, 10, 2, 2.5, Op::Value, 2.5031, 2.5, 0});
@@ -146,11 +145,12 @@ void TestPropertyBrowser::intEnumAndBoolRules()
     QSignalSpy bools(&m->bools, &QtAbstractPropertyManager::propertyChanged);
     m->ints.setValue(count, 50);
     m->ints.setRange(count, 0, 20);
+    m->ints.setValue(count, 3);
+    m->ints.setMinimum(count, 15);
     m->ints.setMinimum(count, 30); // above the maximum: both move
     m->ints.setMaximum(count, 10); // below the minimum: both move
-    m->ints.setValue(count, -4);
     QCOMPARE(count->valueText(), QString("10"));
-    QCOMPARE(ints.count(), 4);
+    QCOMPARE(ints.count(), 6);
 
     // An enumeration selects the first of new names and refuses indexes outside them.
     m->enums.setEnumNames(unit, {"bar", "psi", "MPa"});
