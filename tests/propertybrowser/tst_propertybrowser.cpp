@@ -99,7 +99,7 @@ void TestPropertyBrowser::doubleRules_data()
     const auto row = [](const char *name, DoubleCase c) { QTest::newRow(name) << c; };
     row("above the maximum is clamped", {0, 10, 2, 1, Op::Value, 12.3456, 10, 1});
     row("rounded to the decimals", {0, 10, 2, 1, Op::Value, 3.14159, 3.14, 1});
-    row("rounding up past the top stays below", {0, 9.999, 2, 1, Op::Value, 9.998, 9.99, 1});
+    row("rounding past the top falls back below it", {0, 9.999, 2, 1, Op::Value, 9.998, 9.99, 1});
     row("equal after rounding emits nothing", {0, 10, 2, 2.5, Op::Value, 2.5031, 2.5, 0});
     row("not-a-number is ignored", {0, 10, 2, 1.5, Op::Value, qQNaN(), 1.5, 0});
     row("maximum below the minimum moves both", {0, 10, 2, 5, Op::Maximum, -3, -3, 1});
@@ -261,7 +261,6 @@ void TestPropertyBrowser::editing()
         QTest::keyClick(tree, start == "F2" ? Qt::Key_F2
                               : start == "Space" ? Qt::Key_Space : Qt::Key_Return);
     }
-    QCOMPARE(m_browser->currentItem(), item);
     QCOMPARE(editor(item) != nullptr, e.disable == 0);
     if (!typed.isEmpty()) {
         QCOMPARE(QApplication::activePopupWidget() != nullptr, kind == "enum" && !e.disable);
@@ -275,6 +274,7 @@ void TestPropertyBrowser::editing()
     // Leaving the editor must not commit what Escape took back.
     tree->setFocus();
     QCOMPARE(row(item)->text(1), QString(e.text));
+    QCOMPARE(row(item)->data(1, Qt::CheckStateRole).toInt(), QString(e.text) == "True" ? 2 : 0);
     QCOMPARE(changed.count() + clicks.count(), e.changes);
 }
 
