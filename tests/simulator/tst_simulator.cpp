@@ -248,7 +248,8 @@ void TestSimulator::seededFaultsSilenceAndLog()
 void TestSimulator::channelOrderAndEnd()
 {
     auto channel = std::make_unique<SimulatedChannel>(m_master.get());
-    channel->setLatencyMs(60);
+    channel->setLatencyMs(30);
+    m_master->setAnswerDelayMs(30); // both add up: 60 ms a query
     QList<unsigned int> finished;
     connect(channel.get(), &SimulatedChannel::emitFinished, this,
             [&finished](unsigned int number) { finished.append(number); });
