@@ -1,51 +1,139 @@
-#include "treetestaccess.h"
+// The window's parameter tree: built from the description, edited with the delayed
+// write, re-expressed in another unit, and relabelled.
+#include "common/windowaccess.h"
 
-#include "plugin/catalogue.h"
+#include "plugin/pluginpaths.h"
 #include "tree/descriptionreader.h"
 
 #include "extensionsystem/globals.h"
+#include "extensionsystem/sensorbasic.h"
+#include "utils/buttonmanager.h"
 
 #include "qtpropertymanager.h"
 #include "qttreepropertybrowser.h"
 
-#include <QDockWidget>
+#include <QComboBox>
+#include <QTreeWidgetItem>
 #include <QtTest>
 
+#include <memory>
+
 using namespace OrvexSensorPlugin::Core;
-using namespace TreeFixture;
-namespace pt = boost::property_tree;
+using Access = SensorWindowTestAccess;
 
 namespace {
-QStringList ids(const QList<QtProperty *> &properties)
-{
-    QStringList result;
-    for (QtProperty *property : properties)
-        result << property->propertyId();
-    return result;
-}
-
-QStringList shownIds(SensorWindow &window) { return ids(Access::all(window)); }
-
-QtProperty *find(SensorWindow &window, const char *id) { return Access::find(window, id); }
-
 const char *const pressureIds[] = {"ThresholdsPressure1A1", "ThresholdsPressure2A1",
                                    "ThresholdsPressure1A2", "ThresholdsPressure2A2",
                                    "analogPressure0V",      "analogPressure10V"};
 
-// Ids of the shown nodes in pre-order, and of every node with an address.
-void walk(const pt::ptree &node, bool parentShown, QStringList &shown, QStringList &addressed)
+// A parameter node labelled "<id> en" and "<id> de"; it gets the address 40;0;6
+// unless it is a category or its extra text starts with an address of its own.
+QString node(const QString &type, const QString &id, const QString &extra = QString(),
+             const QString &tag = "property")
 {
-    if (node.empty())
-        return;
-    const QString id = QString::fromStdString(node.get<std::string>("id", ""));
-    const bool visible = parentShown && isNodeVisible(node);
-    if (visible)
-        shown << id;
-    if (node.get<std::string>("type", "") != "category" && !addressed.contains(id))
-        addressed << id;
+    const bool address = type != "category" && !extra.startsWith("<index>");
+    return QString("<%1><type>%2</type><id>%3</id><text><en>%3 en</en><de>%3 de</de></text>%4%5"
+                   "</%1>")
+        .arg(tag, type, id,
+             QString(address ? "<index>40</index><subIndex>0</subIndex><size>6</size>" : ""),
+             extra);
+}
+QString topNode(const QString &type, const QString &id, const QString &extra = QString())
+{
+    return node(type, id, extra, "node");
+}
+
+// A description of the sensor `name` with the entry's fields, tree nodes and panel rows.
+QString document(const QString &nodes, const QString &fields = "<max>10</max>",
+                 const QString &name = "Fixture sensor", const QString &panelRows = QString())
+{
+    return QString("<document><documentId>IoLinkZT4Kfamily</documentId><sensorList><sensor>"
+                   "<id>FX01</id><name>%1</name>%2</sensor></sensorList><treeGui><default>%3"
+                   "</default></treeGui><guiCategory><default>%4</default></guiCategory>"
+                   "</document>")
+        .arg(name, fields, nodes, panelRows);
+}
+
+QString editTree()
+{
+    QString pressures;
+    for (const char *id : pressureIds)
+        pressures += topNode("double", id, "<min>-1</min><max>10</max>");
+    return pressures
+        + topNode("enumerator", "TemperatureSettings",
+                  "<items><i><en>bar</en></i><i><en>psi</en></i><i><en>MPa</en></i>"
+                  "<i><en>kPa</en></i></items>")
+        + topNode("category", "Settings",
+                  node("int", "Delay", "<max>1000</max>")
+                      + node("double", "Factor", "<max>99</max>")
+                      + node("double", "Locked", "<max>9</max><readonly>true</readonly>")
+                      + node("bool", "Invert") + node("action", "Teach")
+                      + node("enumerator", "Mode", "<items><a><en>a</en></a><b><en>b</en></b>"
+                                                   "<c><en>c</en></c></items>")
+                      + node("string", "Tag", "<readonly>false</readonly><defaultvalue/><items>"
+                                              "<a><en>Left</en></a><b><en>Right</en></b></items>")
+                      + node("string", "Name", "<defaultvalue>n</defaultvalue>")
+                      + node("string", "Serial", "<readonly>true</readonly><defaultvalue/>"));
+}
+
+// A description in a folder of its own, read as the file beside the host program
+// while the fixture lives, and a window opened on it with no write waiting.
+struct Fixture
+{
+    explicit Fixture(const QString &content, const char *name = "Fixture sensor")
+    {
+        QFile file(dir.filePath("IoLinkZT4Kfamily.xml"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(content.toUtf8());
+        file.close();
+        setPluginFileDirectory(dir.path());
+        ExtensionSystem::SensorBasic chosen;
+        chosen.setName(name);
+        window = std::make_unique<SensorWindow>(chosen);
+        Access::clearPendingWrite(*window);
+    }
+    ~Fixture()
+    {
+        window.reset(); // writes its layout file into the folder
+        setPluginFileDirectory(QString());
+    }
+    QtProperty *find(const char *id) const { return Access::find(*window, id); }
+    SensorWindowState &state() const { return Access::state(*window); }
+    QtProperty *pending() const { return Access::pendingProperty(*window); }
+    QVariant value() const { return Access::pendingValue(*window); }
+    QTimer &timer() const { return Access::writeDelayTimer(*window); }
+    QStringList shownIds() const
+    {
+        QStringList ids;
+        for (QtProperty *property : Access::all(*window))
+            ids << property->propertyId();
+        return ids;
+    }
+    void changeLanguage(const char *language)
+    {
+        ExtensionSystem::Globals::setLanguage(language);
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(window.get(), &change);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<SensorWindow> window;
+};
+
+// Ids of the shown nodes below `node` in pre-order, with their labels in the language.
+void walk(const boost::property_tree::ptree &node, const std::string &language,
+          QStringList &shown, QMap<QString, QString> &labels, bool parentShown = true)
+{
     for (const auto &child : node) {
-        if (child.first == "property")
-            walk(child.second, visible, shown, addressed);
+        if (child.first != "node" && child.first != "property")
+            continue;
+        const QString id = QString::fromStdString(child.second.get<std::string>("id", ""));
+        const bool visible = parentShown && isNodeVisible(child.second);
+        if (visible)
+            shown << id;
+        if (!labels.contains(id)) // the first of two twins is the one found
+            labels.insert(id, QString::fromStdString(nodeLabel(child.second, language)));
+        walk(child.second, language, shown, labels, visible);
     }
 }
 } // namespace
@@ -55,334 +143,391 @@ class ParameterTreeTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void parameterKinds_data();
-    void parameterKinds();
-    void structureAndLookup();
-    void rowVisibilityAndRemoval();
-    void measuringRange_data();
-    void measuringRange();
-    void variantLimits_data();
-    void variantLimits();
-    void badNodeLeftOutWithItsChildren_data();
-    void badNodeLeftOutWithItsChildren();
-    void unusableFileLeavesTreeEmpty_data();
-    void unusableFileLeavesTreeEmpty();
-    void realDescriptionForEverySensor_data();
-    void realDescriptionForEverySensor();
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void init() { ExtensionSystem::Globals::setLanguage("de"); }
+
+    // One node of each kind at the address 0x10; 2;7, read in German.
+    void parameterKinds_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("extra");
+        QTest::addColumn<QString>("shown"); // value text in the tree
+        QTest::addColumn<bool>("enabled");
+        const QString abc = "<items><a><en>a</en></a><b><en>b</en><de>B</de></b></items>";
+        QTest::newRow("int within its limits")
+            << "int" << "<min>-5</min><max>50</max><defaultvalue>-3</defaultvalue>" << "-3"
+            << true;
+        QTest::newRow("double whole default, 3 decimals")
+            << "double" << "<max>10</max><defaultvalue>2</defaultvalue>" << "2.000" << true;
+        QTest::newRow("double limits are decimal numbers")
+            << "double" << "<min>0.5</min><max>1.5</max><defaultvalue>2</defaultvalue>" << "1.500"
+            << true;
+        QTest::newRow("bool 5 starts true") << "bool" << "<defaultvalue>5</defaultvalue>"
+                                            << "True" << true;
+        QTest::newRow("enumerator at its default index")
+            << "enumerator" << "<defaultvalue>1</defaultvalue>" + abc << "B" << true;
+        QTest::newRow("action shows its caption") << "action" << "<caption><text><de>Los</de>"
+                                                             "</text></caption>" << "Los" << true;
+        QTest::newRow("string without readonly: marked yet enabled")
+            << "string" << "<defaultvalue>***</defaultvalue>" << "***" << true;
+        QTest::newRow("string readonly true: marked and disabled")
+            << "string" << "<readonly>true</readonly><defaultvalue>s</defaultvalue>" << "s"
+            << false;
+        QTest::newRow("string readonly false: editable, with its choices")
+            << "string" << "<readonly>false</readonly><defaultvalue>a</defaultvalue>" + abc << "a"
+            << true;
+    }
+    void parameterKinds()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, extra);
+        QFETCH(QString, shown);
+        QFETCH(bool, enabled);
+        Fixture f(document(
+            topNode(type, "P", "<index>0x10</index><subIndex> 2</subIndex><size>7</size>"
+                                   + extra)));
+        QtProperty *property = f.find("P");
+        QVERIFY(property);
+        QCOMPARE(property->propertyName(), QStringLiteral("P de"));
+        QCOMPARE(property->valueText(), shown);
+        QCOMPARE(property->isEnabled(), enabled);
+        QCOMPARE(Access::addresses(*f.window).keys(), QStringList{"P"});
+        QCOMPARE(Access::addresses(*f.window).value("P"), QStringLiteral("0x10; 2;7")); // as is
+        const bool marked = type == "string" && !extra.contains("false");
+        QCOMPARE(property->statusTip() == "readOnly", marked);
+        QCOMPARE(Access::stringItems(*f.window).value("P"),
+                 type == "string" && !marked ? QStringList({"a", "B"}) : QStringList());
+    }
+
+    void structureLookupAndBadNodes()
+    {
+        const QString child = node("int", "ChildOfBad");
+        QTest::ignoreMessage(QtWarningMsg, "Parameter \"Bad1\" left out: unknown type \"float\"");
+        QTest::ignoreMessage(QtWarningMsg, "Parameter \"Bad2\" left out: choice 1 has no \"de\" "
+                                           "text nor an \"en\" one");
+        Fixture f(document(
+            topNode("category", "General",
+                    node("int", "AB") + node("int", "A", "<max>9</max>")
+                        + node("category", "Sub", node("bool", "B") + node("double", "C"))
+                        + "<property/>"
+                        + node("int", "Hidden", "<visible>false</visible>" + node("int", "Below")
+                                                    + node("int", "Hidden2", "<visible/>")))
+            + topNode("float", "Bad1", child)
+            + topNode("enumerator", "Bad2", "<items><a><en>x</en></a><b/></items>" + child)
+            + topNode("int", "A", "<index>2</index><subIndex>3</subIndex><size>7</size>")));
+        // Bad nodes are left out with their children; hidden subtrees are built, not shown.
+        QCOMPARE(f.shownIds(), (QStringList{"General", "AB", "A", "Sub", "B", "C", "A"}));
+        QCOMPARE(Access::addresses(*f.window).keys(),
+                 (QStringList{"A", "AB", "B", "Below", "C", "Hidden", "Hidden2"}));
+        QCOMPARE(f.state().hiddenParameterIds, (QStringList{"Hidden2", "Hidden"}));
+        QtProperty *root = Access::root(*f.window);
+        QCOMPARE(root->propertyName(), QStringLiteral("Fixture sensor (Offline)"));
+        QCOMPARE(f.window->browser()->topLevelItems().value(0)->property(), root);
+        // Lookup: exact id, case matters, the earlier twin; the later one's address wins.
+        QCOMPARE(f.state().intManager->maximum(f.find("A")), 9);
+        QCOMPARE(Access::addresses(*f.window).value("A"), QStringLiteral("2;3;7"));
+        QCOMPARE(f.find("AB")->propertyId(), QStringLiteral("AB"));
+        QVERIFY(!f.find("a") && !f.find("root") && !f.find("Below") && !f.find("Hidden"));
+        QVERIFY(!f.window->findPropertyById(nullptr, "A"));
+    }
+
+    void noTreeSectionLeavesTreeEmpty()
+    {
+        Fixture f(document("", "<max>99</max>").remove(QRegExp("<treeGui>.*</treeGui>")));
+        QVERIFY(Access::root(*f.window)->subProperties().isEmpty());
+        QVERIFY(f.window->browser()->topLevelItems().isEmpty());
+        QCOMPARE(f.state().maxRange, 10.0); // the sensor list was not read
+    }
+
+    void rowVisibilityAndRemoval()
+    {
+        Fixture f(document(topNode("category", "G", node("int", "A") + node("int", "B"))));
+        SensorWindow &w = *f.window;
+        w.setParameterVisible("A", false);
+        QVERIFY(!w.isParameterVisible("A") && w.isParameterVisible("B"));
+        QVERIFY(w.isParameterVisible("Unknown")); // an unknown id repeats the last answer
+        w.setParameterVisible("G", false);
+        QVERIFY(!w.isParameterVisible("G") && !w.isParameterVisible("Unknown"));
+        w.setParameterVisible("G", true);
+        QVERIFY(w.isParameterVisible("G") && !w.isParameterVisible("A") && f.find("A"));
+        Access::removeSubProperties(w, Access::root(w)); // detached, not deleted
+        QVERIFY(Access::root(w)->subProperties().isEmpty());
+        QCOMPARE(f.state().intManager->properties().value(0)->parentProperties().size(), 0);
+    }
+
+    // The model's entry gives range, decimals and start values of the pressures; an
+    // identification of 7 characters or more picks a variant by its last three.
+    void ranges_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("fields");
+        QTest::addColumn<QString>("identification");
+        QTest::addColumn<double>("maxRange");
+        QTest::addColumn<double>("minRange");
+        QTest::addColumn<int>("decimals"); // of the thresholds
+        const QString model = "Fixture sensor";
+        const QString variants =
+            "<max>10</max><decVal>1000</decVal><sensors><v><ID3>060</ID3><maxRange>60</maxRange>"
+            "<minRange>0</minRange><floatVal>100</floatVal></v><v><ID3>016</ID3><maxRange>16"
+            "</maxRange><minRange>0</minRange><floatVal>10</floatVal></v><v><ID3>016</ID3>"
+            "<maxRange>99</maxRange><minRange>5</minRange><floatVal>100</floatVal></v><v><ID3>002"
+            "</ID3><maxRange>2.5</maxRange><minRange>-1</minRange></v></sensors>";
+        QTest::newRow("decVal 10: 1 decimal")
+            << model << "<max>400</max><decVal>10</decVal>" << "" << 400.0 << -1.0 << 1;
+        QTest::newRow("decVal 100: 2 decimals")
+            << model << "<max>100</max><decVal>100</decVal>" << "" << 100.0 << -1.0 << 2;
+        QTest::newRow("no entry of this name: 10 bar, 3 decimals")
+            << "Other" << "<max>100</max><decVal>100</decVal>" << "" << 10.0 << -1.0 << 3;
+        QTest::newRow("entry without max or decVal") << model << "" << "" << 0.0 << -1.0 << 3;
+        QTest::newRow("6 characters change nothing")
+            << model << variants << "FX0100" << 10.0 << -1.0 << 3;
+        QTest::newRow("7 characters use the last three")
+            << model << variants << "FX01060" << 60.0 << 0.0 << 2;
+        QTest::newRow("duplicate ID3: the first wins")
+            << model << variants << "FX01-G14-016" << 16.0 << 0.0 << 1;
+        QTest::newRow("no matching variant keeps the range, redoes the decimals")
+            << model << variants << "FX01999" << 10.0 << -1.0 << 1;
+        QTest::newRow("variant without floatVal: 3 decimals")
+            << model << variants << "FX01-002" << 2.5 << -1.0 << 3;
+    }
+    void ranges()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, fields);
+        QFETCH(QString, identification);
+        QFETCH(double, maxRange);
+        QFETCH(double, minRange);
+        QFETCH(int, decimals);
+        Fixture f(document(editTree(), fields, name));
+        SensorWindowState &state = f.state();
+        const bool variant = !identification.isEmpty();
+        if (variant) {
+            state.doubleManager->setValue(f.find(pressureIds[0]), 1.234);
+            Access::clearPendingWrite(*f.window);
+            state.decVal = 10.0; // not the model's: shows whether the decimals were redone
+            Access::identification(*f.window) = identification;
+            f.window->applySensorVariantLimits();
+        }
+        QCOMPARE(state.maxRange, maxRange);
+        QCOMPARE(state.minRange, minRange);
+        // Thresholds start at half and a quarter of the range, the analog points span
+        // it; a variant's decimals reach the thresholds only, and are no user edit.
+        const double starts[] = {0.5, 0.25, 0.5, 0.25, 0.0, 1.0};
+        for (int i = 0; i < 6; ++i) {
+            QtProperty *property = f.find(pressureIds[i]);
+            QCOMPARE(state.doubleManager->decimals(property), i < 4 || !variant ? decimals : 3);
+            QCOMPARE(state.doubleManager->maximum(property), variant ? 10.0 : maxRange);
+            if (!variant)
+                QCOMPARE(state.doubleManager->value(property), maxRange * starts[i]);
+        }
+        QVERIFY(!f.pending() && !f.timer().isActive());
+    }
+
+    void editSchedulesWrite_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("int edit") << "Delay" << QVariant(250);
+        QTest::newRow("double edit") << "Factor" << QVariant(12.5);
+        QTest::newRow("bool edit") << "Invert" << QVariant(true);
+        QTest::newRow("enumerator edit") << "Mode" << QVariant(2);
+        QTest::newRow("button press schedules an empty text") << "Teach" << QVariant(QString());
+    }
+    void editSchedulesWrite()
+    {
+        QFETCH(QString, id);
+        QFETCH(QVariant, expected);
+        Fixture f(document(editTree()));
+        QtProperty *property = f.find(id.toLatin1().constData());
+        if (id == "Delay")
+            f.state().intManager->setValue(property, 250);
+        else if (id == "Factor")
+            f.state().doubleManager->setValue(property, 12.5);
+        else if (id == "Invert")
+            f.state().boolManager->setValue(property, true);
+        else if (id == "Mode")
+            f.state().enumManager->setValue(property, 2);
+        else
+            f.state().buttonManager->click(property);
+        QCOMPARE(f.pending(), property);
+        QCOMPARE(f.value(), expected); // QVariant compares the type too
+        QVERIFY(f.timer().isActive());
+        // Neither a text typed into the tree nor a row selected is an edit to write;
+        // a choice picked for a text parameter goes to the tree, and no further.
+        Access::clearPendingWrite(*f.window);
+        f.state().stringManager->setValue(f.find("Tag"), QStringLiteral("typed"));
+        f.window->browser()->setCurrentItem(f.window->browser()->items(f.find("Tag")).value(0));
+        QCOMPARE(f.pending(), f.find("Tag"));
+        Access::comboIndexChangedString(*f.window, QStringLiteral("Right"));
+        QCOMPARE(f.state().stringManager->value(f.find("Tag")), QStringLiteral("Right"));
+        QVERIFY(!f.timer().isActive() && !f.value().isValid());
+    }
+
+    // Edits within 400 ms of each other restart the delay and leave one write of the
+    // last value; the same property edited twice coalesces to its last value.
+    void editsWithin400msCoalesce()
+    {
+        Fixture f(document(editTree()));
+        QList<QVariant> written;
+        QObject::connect(&f.timer(), &QTimer::timeout, [&] { written << f.value(); });
+        QElapsedTimer clock;
+        clock.start();
+        f.state().intManager->setValue(f.find("Delay"), 7);
+        QTest::qWait(150);
+        if (clock.elapsed() >= 400)
+            QSKIP("The machine took 400 ms for a 150 ms wait");
+        QVERIFY(written.isEmpty());
+        f.state().intManager->setValue(f.find("Delay"), 9);
+        f.state().doubleManager->setValue(f.find("Factor"), 3.25);
+        f.state().intManager->setValue(f.find("Delay"), 11);
+        // Restarted by the later edits, not left to run out 400 ms after the first.
+        const int remaining = f.timer().remainingTime();
+        QVERIFY2(remaining > 300, qPrintable(QString::number(remaining)));
+        QTRY_COMPARE_WITH_TIMEOUT(written.size(), 1, 2000);
+        QVERIFY(clock.elapsed() >= 150 + 380); // a coarse timer may fire 5 % early
+        QCOMPARE(written.first(), QVariant(11));
+        QCOMPARE(f.pending(), f.find("Delay"));
+        QTest::qWait(450);
+        QCOMPARE(written.size(), 1);
+    }
+
+    void unitChangeReexpressesPressures_data()
+    {
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<double>("half");    // ThresholdsPressure1A1: 5 bar
+        QTest::addColumn<double>("quarter"); // ThresholdsPressure2A2: 2.5 bar
+        QTest::addColumn<double>("low");     // the range: -1 ... 10 bar
+        QTest::addColumn<double>("high");
+        QTest::newRow("bar to psi") << 1 << 72.52 << 36.26 << -14.504 << 145.04;
+        QTest::newRow("bar to MPa") << 2 << 0.5 << 0.25 << -0.1 << 1.0;
+        QTest::newRow("bar to kPa") << 3 << 500.0 << 250.0 << -100.0 << 1000.0;
+    }
+    void unitChangeReexpressesPressures()
+    {
+        QFETCH(int, unit);
+        QFETCH(double, half);
+        QFETCH(double, quarter);
+        QFETCH(double, low);
+        QFETCH(double, high);
+        Fixture f(document(editTree()));
+        QtProperty *units = f.find("TemperatureSettings");
+        QtProperty *first = f.find(pressureIds[0]);
+        QtDoublePropertyManager *doubles = f.state().doubleManager;
+        f.state().enumManager->setValue(units, unit);
+        QCOMPARE(doubles->value(first), half);
+        QCOMPARE(doubles->minimum(first), low);
+        QCOMPARE(doubles->maximum(first), high);
+        QCOMPARE(doubles->value(f.find(pressureIds[3])), quarter);
+        QCOMPARE(doubles->value(f.find(pressureIds[5])), high);
+        QCOMPARE(f.state().unitIndex, unit);
+        // The pressures changed while the handlers were off: the write waiting is the unit's.
+        QCOMPARE(f.pending(), units);
+        QCOMPARE(f.value(), QVariant(unit));
+        QVERIFY(f.timer().isActive());
+        // Back to bar restores values and range; handling is still on for the next edit.
+        f.state().enumManager->setValue(units, 0);
+        QCOMPARE(doubles->value(first), 5.0);
+        QCOMPARE(doubles->minimum(first), -1.0);
+        QCOMPARE(doubles->maximum(first), 10.0);
+        f.state().intManager->setValue(f.find("Delay"), 5);
+        QCOMPARE(f.pending(), f.find("Delay"));
+    }
+
+    void enableEditableParameters()
+    {
+        Fixture f(document(editTree()));
+        // Locked: disabled; Name: marked read-only, yet enabled; Serial: marked and disabled.
+        QVERIFY(!f.find("Locked")->isEnabled() && !f.find("Serial")->isEnabled());
+        f.find("Name")->setEnabled(false);
+        f.find("Delay")->setEnabled(false);
+        f.window->enableEditableParameters();
+        QVERIFY(f.find("Locked")->isEnabled() && f.find("Delay")->isEnabled());
+        QVERIFY(!f.find("Name")->isEnabled() && !f.find("Serial")->isEnabled());
+    }
+
+    void languageChangeRelabelsTreeAndPanel()
+    {
+        ExtensionSystem::Globals::setLanguage("en");
+        const QString texts = "<readonly>false</readonly><items><i><en>a-en</en><de>a-de</de></i>"
+                              "<i><en>b-en</en><de>b-de</de></i></items>";
+        QString rows;
+        for (const char *row : {"Output 1|Ausgang 1", "Output 2|Ausgang 2", "Signal|Sig", "V|W"})
+            rows += QString("<row><text><en>%1</en><de>%2</de></text></row>")
+                        .arg(QString(row).section('|', 0, 0), QString(row).section('|', 1));
+        Fixture f(document(
+            topNode("category", "Group",
+                    node("enumerator", "Mode", "<items><i><en>one</en><de>eins</de></i><i><en>two"
+                                               "</en><de>zwei</de></i></items>")
+                        + node("action", "Teach", "<caption><text><en>Go</en><de>Los</de></text>"
+                                                  "</caption>")
+                        + node("string", "Tag", "<defaultvalue>b-en</defaultvalue>" + texts)
+                        + node("string", "Typed", "<defaultvalue>a-en</defaultvalue>" + texts)),
+            "", "Fixture sensor", rows));
+        SensorWindowState &s = f.state();
+        QVERIFY(f.find("Mode"));
+        s.enumManager->setValue(f.find("Mode"), 1);
+        s.stringManager->setValue(f.find("Typed"), QStringLiteral("typed by hand"));
+        s.portCombo->addItem("/dev/ttyX");
+        s.portCombo->setCurrentIndex(2);
+        s.outputCombo->setCurrentIndex(1);
+        Access::clearPendingWrite(*f.window);
+
+        f.changeLanguage("de");
+        QCOMPARE(f.find("Group")->propertyName(), QStringLiteral("Group de"));
+        QCOMPARE(f.find("Mode")->propertyName(), QStringLiteral("Mode de"));
+        QCOMPARE(s.enumManager->enumNames(f.find("Mode")), (QStringList{"eins", "zwei"}));
+        QCOMPARE(f.find("Mode")->valueText(), QStringLiteral("zwei"));
+        QCOMPARE(s.stringManager->value(f.find("Tag")), QStringLiteral("b-de"));
+        QCOMPARE(Access::stringItems(*f.window).value("Tag"), (QStringList{"a-de", "b-de"}));
+        QCOMPARE(s.stringManager->value(f.find("Typed")), QStringLiteral("typed by hand"));
+        QCOMPARE(f.find("Teach")->valueText(), QStringLiteral("Los"));
+        QStringList panel; // labels of the process-data rows, states of the first three
+        for (QTreeWidgetItem *item : s.processDataItems)
+            panel << item->text(0) + (panel.size() < 3 ? "|" + item->text(1) : QString());
+        QCOMPARE(panel, (QStringList{"Ausgang 1     |Off", "Ausgang 2     |Off", "Sig     |No",
+                                     "W     "}));
+        // The window's own texts are redone with the port and output selections kept.
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("Fixture sensor (/dev/ttyX)"));
+        QCOMPARE(s.outputCombo->currentText(), QStringLiteral("Output 2"));
+        // Relabelling changed values by program: nothing may be written for it.
+        QVERIFY(!Access::languageChanging(*f.window));
+        QVERIFY(!f.pending() && !f.timer().isActive());
+        f.changeLanguage("en");
+        QCOMPARE(s.stringManager->value(f.find("Tag")), QStringLiteral("b-en"));
+        QCOMPARE(f.find("Mode")->valueText(), QStringLiteral("two"));
+        s.enumManager->setValue(f.find("Mode"), 0); // edits are taken again
+        QCOMPARE(f.pending(), f.find("Mode"));
+    }
+
+    // The real description builds into the tree it describes, with the model's range;
+    // every parameter is relabelled to German and back, values kept.
+    void realDescriptionRelabelledBothWays()
+    {
+        ExtensionSystem::Globals::setLanguage("en");
+        QFile real(qEnvironmentVariable("TEST_SOURCE_DIR") + "/data/IoLinkZT4Kfamily.xml");
+        QVERIFY(real.open(QIODevice::ReadOnly));
+        Fixture f(QString::fromUtf8(real.readAll()), "ZT4K-010 -1...10 bar");
+        const auto &nodes = Access::description(*f.window).get_child("document.treeGui.default");
+        QtProperty *filter = f.find("FilterSettings");
+        f.state().enumManager->setValue(filter, 1);
+        Access::clearPendingWrite(*f.window);
+        QCOMPARE(f.state().doubleManager->maximum(f.find(pressureIds[0])), 10.0);
+        for (const char *language : {"en", "de", "en"}) {
+            QStringList shown;
+            QMap<QString, QString> labels;
+            walk(nodes, language, shown, labels);
+            f.changeLanguage(language);
+            QVERIFY(shown.size() > 30);
+            QCOMPARE(f.shownIds(), shown);
+            for (QtProperty *property : Access::all(*f.window))
+                QCOMPARE(property->propertyName(), labels.value(property->propertyId()));
+            QCOMPARE(f.state().enumManager->value(filter), 1);
+            QCOMPARE(f.state().enumManager->enumNames(filter).value(0),
+                     QString(language) == "de" ? QStringLiteral("Aus") : QStringLiteral("Off"));
+            QVERIFY(!f.timer().isActive());
+        }
+    }
 };
-
-void ParameterTreeTest::initTestCase()
-{
-    QLocale::setDefault(QLocale::c());
-    ExtensionSystem::Globals::setLanguage("de");
-}
-
-// One node of each kind at the address 0x10; 2;7, read in German.
-void ParameterTreeTest::parameterKinds_data()
-{
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("extra");
-    QTest::addColumn<QString>("shown"); // value text in the tree
-    QTest::addColumn<bool>("enabled");
-    const QString abc = "<items><a><en>a</en></a><b><en>b</en><de>B</de></b><c><en>c</en></c>"
-                        "</items>";
-    QTest::newRow("int within its limits")
-        << "int" << "<min>-5</min><max>50</max><defaultvalue>-3</defaultvalue>" << "-3" << true;
-    QTest::newRow("int clipped to its maximum") << "int" << "<max>5</max><defaultvalue>7</defaultvalue>"
-                                                << "5" << true;
-    QTest::newRow("int 7.0 starts as if missing")
-        << "int" << "<max>50</max><defaultvalue>7.0</defaultvalue>" << "0" << true;
-    QTest::newRow("double whole default with 3 decimals")
-        << "double" << "<max>10</max><defaultvalue>2</defaultvalue>" << "2.000" << true;
-    QTest::newRow("double 2.5 as if missing, kept within its limits")
-        << "double" << "<min>1</min><max>10</max><defaultvalue>2.5</defaultvalue>" << "1.000"
-        << true;
-    QTest::newRow("double limits are decimal numbers")
-        << "double" << "<min>0.5</min><max>1.5</max><defaultvalue>2</defaultvalue>" << "1.500"
-        << true;
-    QTest::newRow("bool 5 starts true") << "bool" << "<defaultvalue>5</defaultvalue>" << "True"
-                                        << true;
-    QTest::newRow("bool true is no whole number") << "bool" << "<defaultvalue>true</defaultvalue>"
-                                                  << "False" << true;
-    QTest::newRow("enumerator at its default index, German")
-        << "enumerator" << "<defaultvalue>1</defaultvalue>" + abc << "B" << true;
-    QTest::newRow("read-only enumerator is disabled")
-        << "enumerator" << "<readonly>true</readonly>" + abc << "a" << false;
-    QTest::newRow("action shows its caption")
-        << "action" << "<caption><text><en>Start</en><de>Los</de></text></caption>" << "Los"
-        << true;
-    QTest::newRow("string without readonly: marked yet enabled")
-        << "string" << "<defaultvalue>***</defaultvalue>" << "***" << true;
-    QTest::newRow("string readonly true: marked and disabled")
-        << "string" << "<readonly>true</readonly><defaultvalue>s</defaultvalue>" << "s" << false;
-    QTest::newRow("string readonly false: editable, with its choices")
-        << "string" << "<readonly>false</readonly><defaultvalue>a</defaultvalue>" + abc << "a"
-        << true;
-}
-
-void ParameterTreeTest::parameterKinds()
-{
-    QFETCH(QString, type);
-    QFETCH(QString, extra);
-    QFETCH(QString, shown);
-    QFETCH(bool, enabled);
-    const QString address = "<index>0x10</index><subIndex> 2</subIndex><size>7</size>";
-    DescriptionFile file(document(node(type, "P", address + extra, "node", false)));
-    auto window = openWindow();
-    QtProperty *property = find(*window, "P");
-    QVERIFY(property);
-    QCOMPARE(property->propertyName(), QStringLiteral("P de"));
-    QCOMPARE(property->valueText(), shown);
-    QCOMPARE(property->isEnabled(), enabled);
-    QCOMPARE(Access::addresses(*window).keys(), QStringList{"P"});
-    QCOMPARE(Access::addresses(*window).value("P"), QStringLiteral("0x10; 2;7"));
-    const bool marked = type == "string" && !extra.contains("false");
-    QCOMPARE(property->statusTip() == "readOnly", marked);
-    const QStringList choices = Access::stringItems(*window).value("P");
-    QCOMPARE(choices, type == "string" && !marked ? QStringList({"a", "B", "c"}) : QStringList());
-}
-
-void ParameterTreeTest::structureAndLookup()
-{
-    const QString tree =
-        topNode("category", "General",
-                node("int", "AB") + node("int", "A", "<max>9</max>")
-                    + node("category", "Sub", node("bool", "B") + node("double", "C"))
-                    + "<property/>"
-                    + node("int", "Hidden", "<visible>false</visible>" + node("int", "Below")
-                                                + node("int", "Hidden2", "<visible>no</visible>")))
-        + node("int", "A", "<index>2</index><subIndex>3</subIndex><size>7</size>", "node", false);
-    DescriptionFile file(document(tree));
-    auto window = openWindow();
-    SensorWindowState &state = Access::state(*window);
-    QtProperty *root = Access::root(*window);
-
-    // The empty <property/> gave nothing; hidden subtrees are not shown.
-    QCOMPARE(shownIds(*window), (QStringList{"General", "AB", "A", "Sub", "B", "C", "A"}));
-    QCOMPARE(root->propertyName(), QStringLiteral("Fixture sensor (Offline)"));
-    QCOMPARE(window->browser()->topLevelItems().size(), 1);
-    QCOMPARE(window->browser()->topLevelItems().first()->property(), root);
-    QCOMPARE(window->dockWidgetArea(state.propertyDock), Qt::LeftDockWidgetArea);
-
-    // Lookup: exact id, case matters, the earlier of two twins; the later one's address wins.
-    QCOMPARE(find(*window, "A")->valueText(), QStringLiteral("0"));
-    QCOMPARE(state.intManager->maximum(find(*window, "A")), 9);
-    QCOMPARE(find(*window, "AB")->propertyId(), QStringLiteral("AB"));
-    QVERIFY(!find(*window, "a") && !find(*window, "root") && !find(*window, "Below"));
-    QVERIFY(!window->findPropertyById(nullptr, "A"));
-    QCOMPARE(Access::addresses(*window).value("A"), QStringLiteral("2;3;7"));
-    QVERIFY(!Access::addresses(*window).contains("General"));
-
-    // A hidden node is built, unattached, with its subtree; asking to show it does nothing.
-    QCOMPARE(state.hiddenParameterIds, (QStringList{"Hidden2", "Hidden"}));
-    QtProperty *hidden = nullptr;
-    for (QtProperty *property : state.intManager->properties()) {
-        if (property->propertyId() == QLatin1String("Hidden"))
-            hidden = property;
-    }
-    QVERIFY(hidden && hidden->parentProperties().isEmpty());
-    QCOMPARE(ids(hidden->subProperties()), QStringList{"Below"});
-    QCOMPARE(Access::addresses(*window).value("Hidden2"), QStringLiteral("40;0;6"));
-    window->setParameterVisible("Hidden", true);
-    QVERIFY(!find(*window, "Hidden"));
-}
-
-void ParameterTreeTest::rowVisibilityAndRemoval()
-{
-    DescriptionFile file(document(topNode("category", "G", node("int", "A") + node("int", "B"))
-                                  + topNode("int", "C")));
-    auto window = openWindow();
-    QVERIFY(window->isParameterVisible("A"));
-    window->setParameterVisible("A", false);
-    QVERIFY(!window->isParameterVisible("A"));
-    QVERIFY(window->isParameterVisible("B"));
-    QVERIFY(window->isParameterVisible("Unknown")); // an unknown id repeats the last answer
-    window->setParameterVisible("G", false);
-    QVERIFY(!window->isParameterVisible("G"));
-    QVERIFY(!window->isParameterVisible("Unknown"));
-    QVERIFY(find(*window, "A")); // a hidden row keeps its property
-    window->setParameterVisible("G", true);
-    QVERIFY(window->isParameterVisible("G") && !window->isParameterVisible("A"));
-
-    // Removal detaches the whole tree without deleting anything.
-    QtProperty *g = find(*window, "G");
-    Access::removeSubProperties(*window, Access::root(*window));
-    QVERIFY(Access::root(*window)->subProperties().isEmpty());
-    QVERIFY(g->subProperties().isEmpty());
-    QCOMPARE(window->browser()->topLevelItems().first()->children().size(), 0);
-    QCOMPARE(Access::state(*window).intManager->properties().size(), 3);
-}
-
-void ParameterTreeTest::measuringRange_data()
-{
-    QTest::addColumn<QString>("fields");
-    QTest::addColumn<QString>("entryName");
-    QTest::addColumn<int>("decimals");
-    QTest::addColumn<double>("maxRange");
-    QTest::newRow("decVal 10 gives 1 decimal")
-        << "<max>400</max><decVal>10</decVal>" << sensorName() << 1 << 400.0;
-    QTest::newRow("decVal 100 gives 2 decimals")
-        << "<max>100</max><decVal>100</decVal>" << sensorName() << 2 << 100.0;
-    QTest::newRow("decVal 100.5 gives 3 decimals")
-        << "<max>6</max><decVal>100.5</decVal>" << sensorName() << 3 << 6.0;
-    QTest::newRow("no entry of this name keeps 10 bar with 3 decimals")
-        << "<max>100</max><decVal>100</decVal>" << "Other sensor" << 3 << 10.0;
-    QTest::newRow("entry without max or decVal gives 0 and 3 decimals")
-        << "" << sensorName() << 3 << 0.0;
-}
-
-void ParameterTreeTest::measuringRange()
-{
-    QFETCH(QString, fields);
-    QFETCH(QString, entryName);
-    QFETCH(int, decimals);
-    QFETCH(double, maxRange);
-    DescriptionFile file(document(pressureParameters(), sensorEntry(entryName, fields)));
-    auto window = openWindow();
-    QtDoublePropertyManager *doubles = Access::state(*window).doubleManager;
-    QCOMPARE(Access::state(*window).maxRange, maxRange);
-    // Thresholds start at half and a quarter of the range, the analog points span it.
-    const double starts[] = {0.5, 0.25, 0.5, 0.25, 0.0, 1.0};
-    for (int i = 0; i < 6; ++i) {
-        QtProperty *property = find(*window, pressureIds[i]);
-        QVERIFY2(property, pressureIds[i]);
-        QCOMPARE(doubles->decimals(property), decimals);
-        QCOMPARE(doubles->maximum(property), maxRange);
-        QCOMPARE(doubles->value(property), maxRange * starts[i]);
-    }
-}
-
-void ParameterTreeTest::variantLimits_data()
-{
-    QTest::addColumn<QString>("identification");
-    QTest::addColumn<double>("maxRange");
-    QTest::addColumn<double>("minRange");
-    QTest::addColumn<double>("decVal");
-    QTest::addColumn<int>("decimals");
-    // The model entry says 10 bar, decVal 1000; the variants say otherwise.
-    QTest::newRow("6 characters change nothing") << "FX0100" << 10.0 << -1.0 << 10.0 << 3;
-    QTest::newRow("7 characters use the last three") << "FX01060" << 60.0 << 0.0 << 100.0 << 2;
-    QTest::newRow("duplicate ID3: the first wins") << "FX01-G14-016" << 16.0 << 0.0 << 10.0 << 1;
-    QTest::newRow("no matching variant keeps the range")
-        << "FX01999" << 10.0 << -1.0 << 10.0 << 1;
-    QTest::newRow("variant without floatVal gives decVal 0")
-        << "FX01-002" << 2.5 << -1.0 << 0.0 << 3;
-}
-
-void ParameterTreeTest::variantLimits()
-{
-    QFETCH(QString, identification);
-    QFETCH(double, maxRange);
-    QFETCH(double, minRange);
-    QFETCH(double, decVal);
-    QFETCH(int, decimals);
-    const QString variants =
-        "<v><ID3>060</ID3><maxRange>60</maxRange><minRange>0</minRange><floatVal>100</floatVal></v>"
-        "<v><ID3>016</ID3><maxRange>16</maxRange><minRange>0</minRange><floatVal>10</floatVal></v>"
-        "<v><ID3>016</ID3><maxRange>99</maxRange><minRange>5</minRange><floatVal>100</floatVal></v>"
-        "<v><ID3>002</ID3><maxRange>2.5</maxRange><minRange>-1</minRange></v>";
-    DescriptionFile file(document(
-        pressureParameters(),
-        sensorEntry(sensorName(), "<max>10</max><decVal>1000</decVal>", variants)));
-    auto window = openWindow();
-    SensorWindowState &state = Access::state(*window);
-    state.decVal = 10.0; // differs from the model's: shows whether the decimals were redone
-    Access::identification(*window) = identification;
-    window->applySensorVariantLimits();
-    QCOMPARE(state.maxRange, maxRange);
-    QCOMPARE(state.minRange, minRange);
-    QCOMPARE(state.decVal, decVal);
-    for (int i = 0; i < 6; ++i) // the analog points keep theirs
-        QCOMPARE(state.doubleManager->decimals(find(*window, pressureIds[i])), i < 4 ? decimals : 3);
-}
-
-void ParameterTreeTest::badNodeLeftOutWithItsChildren_data()
-{
-    QTest::addColumn<QString>("extra");
-    QTest::addColumn<QString>("logged");
-    QTest::newRow("unknown type") << "<type>float</type>" << "unknown type \"float\"";
-    QTest::newRow("enumerator choice without German or English text")
-        << "<type>enumerator</type><items><a><en>x</en></a><b><fr>y</fr></b></items>"
-        << "choice 1 has no \"de\" text nor an \"en\" one";
-}
-
-void ParameterTreeTest::badNodeLeftOutWithItsChildren()
-{
-    QFETCH(QString, extra);
-    QFETCH(QString, logged);
-    const QString bad = "<node><id>Bad</id><index>1</index><subIndex>0</subIndex><size>6</size>"
-                        + extra + node("int", "ChildOfBad") + "</node>";
-    DescriptionFile file(document(topNode("int", "Before") + bad + topNode("int", "After")));
-    std::unique_ptr<SensorWindow> window;
-    const QStringList warnings = descriptionWarnings([&] { window = openWindow(); });
-    QCOMPARE(warnings, QStringList{"Parameter \"Bad\" left out: " + logged});
-    QCOMPARE(shownIds(*window), (QStringList{"Before", "After"}));
-    QCOMPARE(Access::addresses(*window).keys(), (QStringList{"After", "Before"}));
-    QCOMPARE(Access::state(*window).intManager->properties().size(), 2);
-}
-
-void ParameterTreeTest::unusableFileLeavesTreeEmpty_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::newRow("malformed") << document(topNode("int", "A")).toUtf8().left(300);
-    QTest::newRow("no treeGui section")
-        << QByteArray("<document><sensorList><sensor><name>Fixture sensor</name><max>99</max>"
-                      "</sensor></sensorList></document>");
-}
-
-void ParameterTreeTest::unusableFileLeavesTreeEmpty()
-{
-    QFETCH(QByteArray, content);
-    DescriptionFile file(content);
-    auto window = openWindow();
-    QVERIFY(Access::root(*window)->subProperties().isEmpty());
-    QVERIFY(window->browser()->topLevelItems().isEmpty());
-    QVERIFY(Access::addresses(*window).isEmpty());
-    QCOMPARE(Access::state(*window).maxRange, 10.0); // the sensor list was not read
-}
-
-void ParameterTreeTest::realDescriptionForEverySensor_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("language");
-    DescriptionFile file(realDescription());
-    const auto sensors = readSensorList();
-    QVERIFY(sensors.size() >= 3);
-    for (const auto &sensor : sensors) {
-        for (const char *language : {"en", "de"})
-            QTest::addRow("%s, %s", sensor.name().c_str(), language)
-                << QString::fromStdString(sensor.name()) << language;
-    }
-}
-
-void ParameterTreeTest::realDescriptionForEverySensor()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, language);
-    DescriptionFile file(realDescription());
-    ExtensionSystem::Globals::setLanguage(language.toStdString());
-    std::unique_ptr<SensorWindow> window;
-    const QStringList warnings =
-        descriptionWarnings([&] { window = openWindow(name.toUtf8().constData()); });
-    ExtensionSystem::Globals::setLanguage("de");
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
-
-    QStringList expected, addressed;
-    for (const auto &node : Access::description(*window).get_child("document.treeGui.default"))
-        walk(node.second, true, expected, addressed);
-    QVERIFY(expected.size() > 30);
-    QCOMPARE(shownIds(*window), expected);
-    QCOMPARE(Access::addresses(*window).size(), addressed.size());
-    for (QtProperty *property : Access::all(*window)) {
-        QVERIFY2(!property->propertyName().isEmpty(), qPrintable(property->propertyId()));
-        QCOMPARE(Access::find(*window, property->propertyId()), property);
-    }
-    // The model's measuring range reached the thresholds.
-    const SensorWindowState &state = Access::state(*window);
-    QVERIFY(state.maxRange >= 10.0);
-    QCOMPARE(state.doubleManager->maximum(find(*window, "ThresholdsPressure1A1")), state.maxRange);
-}
 
 QTEST_MAIN(ParameterTreeTest)
 #include "tst_parametertree.moc"
