@@ -171,7 +171,6 @@ void TestSettings::saveAndOpenRestoresValuesAndHistory()
     QVERIFY(rig.ready);
     Access::setEnum(*rig.window, "TemperatureSettings", 2);
     Access::setEnum(*rig.window, "FilterSettings", 3);
-    rig.state().boolManager->setValue(rig.find("StatusLED"), false, QString(), QString());
     rig.state().intManager->setValue(rig.find("OnDelay1"), 7);
     Access::setDouble(*rig.window, "ThresholdsPressure1A1", 0.25);
     QVERIFY(rig.state().chart->appendDataAt(0, 1733468988123.0, 0.5, 4.0));
@@ -201,17 +200,18 @@ void TestSettings::saveAndOpenRestoresValuesAndHistory()
     QVERIFY2(saved.parameterList.value_or("").find(
                  "VendorNameReadOnly=-1;ProductNameReadOnly=-1;ProductIDReadOnly=-1;"
                  "SerialNumberReadOnly=-1;FirmwareRevisionReadOnly=-1;ApplicationSpecificTag=0;"
-                 "TemperatureSettings=2;FilterSettings=3;StatusLED=0;DataStorageLock=0;"
+                 "TemperatureSettings=2;FilterSettings=3;StatusLED=1;DataStorageLock=0;"
                  "PinFunctionA1=0;ThresholdsPressure1A1=0.250000;ThresholdsPressure2A1=")
                  == 0, saved.parameterList.value_or("").c_str());
     QVERIFY2(saved.parameterList->find(";OnDelay1=7;") != std::string::npos,
              saved.parameterList->c_str());
 
     Rig other;
+    other.state().boolManager->setValue(other.find("StatusLED"), false, QString(), QString());
     QVERIFY(other.window->bOpenSettings(path));
     QCOMPARE(Access::lastUnitSetting(*other.window), 2);
     QCOMPARE(other.filter(), 3);
-    QCOMPARE(other.state().boolManager->value(other.find("StatusLED")), false);
+    QCOMPARE(other.state().boolManager->value(other.find("StatusLED")), true);
     QCOMPARE(other.state().intManager->value(other.find("OnDelay1")), 7);
     QCOMPARE(Access::doubleValue(*other.window, "ThresholdsPressure1A1"), 0.25);
     QCOMPARE(other.history(), history);
