@@ -49,9 +49,6 @@ private slots:
             << "<caption><text><de></de></text></caption><items><a><en>A</en></a><b><fr>B</fr>"
                "</b></items>"
             << "" << "action" << false << QStringList{"untouched"};
-        QTest::newRow("UTF-8 and blanks kept")
-            << QString::fromUtf8("<text><de> Größe </de></text>") << QString::fromUtf8(" Größe ")
-            << "action" << true << QStringList();
     }
     void texts()
     {
@@ -68,35 +65,6 @@ private slots:
         QCOMPARE(readChoiceTexts(node, "de", &texts, &problem), readable);
         QCOMPARE(texts, choices);
         QCOMPARE(problem, readable ? "" : "choice 1 has no \"de\" text nor an \"en\" one");
-    }
-
-    void flags_data()
-    {
-        QTest::addColumn<QString>("xml");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<bool>("readOnlyMark");
-        QTest::addColumn<bool>("visible");
-        QTest::newRow("nothing given: enabled, marked, shown") << "<id>x</id>" << true << true
-                                                               << true;
-        QTest::newRow("readonly true: disabled, marked") << "<readonly>true</readonly>" << false
-                                                         << true << true;
-        QTest::newRow("readonly false: enabled, editable") << "<readonly>false</readonly>" << true
-                                                           << false << true;
-        QTest::newRow("readonly other text: disabled, editable") << "<readonly>False</readonly>"
-                                                                 << false << false << true;
-        QTest::newRow("visible true shows") << "<visible>true</visible>" << true << true << true;
-        QTest::newRow("visible TRUE hides") << "<visible>TRUE</visible>" << true << true << false;
-    }
-    void flags()
-    {
-        QFETCH(QString, xml);
-        QFETCH(bool, enabled);
-        QFETCH(bool, readOnlyMark);
-        QFETCH(bool, visible);
-        const pt::ptree node = parse(xml);
-        QCOMPARE(isNodeEnabled(node), enabled);
-        QCOMPARE(hasReadOnlyMark(node), readOnlyMark);
-        QCOMPARE(isNodeVisible(node), visible);
     }
 
     void problems_data()
@@ -130,34 +98,6 @@ private slots:
         QFETCH(QString, xml);
         QFETCH(QString, problem);
         QCOMPARE(nodeProblem(parse(xml), "de"), problem);
-    }
-
-    void readingFiles_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("readable");
-        QTest::newRow("well formed, comment dropped") << QByteArray("<d><a>1</a><!-- c --></d>")
-                                                      << true;
-        QTest::newRow("malformed") << QByteArray("<d><a>1</d>") << false;
-        QTest::newRow("well formed but nested 300 levels deep")
-            << "<d>" + QByteArray("<a>").repeated(300) + QByteArray("</a>").repeated(300) + "</d>"
-            << false;
-        QTest::newRow("missing file") << QByteArray() << false;
-    }
-    void readingFiles()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(bool, readable);
-        QTemporaryDir dir;
-        QFile file(dir.filePath("IoLinkZT4Kfamily.xml"));
-        QVERIFY(content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) > 0));
-        file.close();
-        pt::ptree tree;
-        tree.put("left.over", "x");
-        QCOMPARE(readDescriptionFile(file.fileName(), tree), readable);
-        QCOMPARE(tree.size(), size_t(readable ? 1 : 0));
-        if (readable)
-            QCOMPARE(tree.get_child("d").size(), size_t(1)); // <a> only
     }
 };
 
