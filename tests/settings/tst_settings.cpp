@@ -134,7 +134,8 @@ void TestSettings::numbers_data()
     QTest::newRow("plus and minus is 0") << "+-5" << 0 << 0.0;
     QTest::newRow("lone plus is 0") << "+" << 0 << 0.0;
     QTest::newRow("too large is clamped") << "99999999999" << INT_MAX << 99999999999.0;
-    QTest::newRow("beyond a long number") << "-99999999999999999999" << INT_MIN << -1e20;
+    QTest::newRow("beyond a long number") << "99999999999999999999" << INT_MAX << 1e20;
+    QTest::newRow("below a long number") << "-99999999999999999999" << INT_MIN << -1e20;
     QTest::newRow("beyond the double range") << "+1e999" << 1 << DBL_MAX;
     QTest::newRow("below the double range") << "-1e999" << -1 << -DBL_MAX;
 }
@@ -159,7 +160,6 @@ void TestSettings::writtenAndReadBack()
                         "        <chartdata data=\"history;1;0\"/>\n"
                         "    </pluginsettings>\n"
                         "</root>\n"));
-    // Markup and UTF-8 come back as they were.
     const std::string name = "A&B <\"x\"> 'y' \xc3\xa4\xe2\x82\xac";
     const SettingsContent content = parseSettings(settingsDocument(name, name, name));
     QVERIFY(content.isFor(name) && content.parameterList == name && content.chartData == name);
