@@ -39,7 +39,6 @@ struct Rig
         setSleepFunction([](int) {});
         master = std::make_unique<IoLinkSim::MasterSimulator>(description);
         channel = std::make_unique<IoLinkSim::SimulatedChannel>(master.get());
-        channel->setLatencyMs(1);
         ExtensionSystem::SensorBasic chosen;
         chosen.setName(sensorName);
         window = std::make_unique<SensorWindow>(chosen);
@@ -174,12 +173,13 @@ void TestSettings::saveAndOpenRestoresValuesAndHistory()
     rig.state().intManager->setValue(rig.find("OnDelay1"), 7);
     Access::setDouble(*rig.window, "ThresholdsPressure1A1", 0.25);
     QVERIFY(rig.state().chart->appendDataAt(0, 1733468988123.0, 0.5, 4.0));
-    Access::clearPendingWrite(*rig.window);
     const QString history = rig.history();
 
     // A cancelled dialog writes nothing, a failed write is told.
-    const QString failing = rig.dir.filePath("no folder/s.wts");
-    for (const QString &chosen : {QString(), failing}) {
+    // The dialog starts in the working folder: a file written there would show.
+    const QString folder = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(rig.dir.path()));
+    for (const QString &chosen : {QString(), rig.dir.filePath("no folder/s.wts")}) {
         Answerer saving(chosen);
         rig.window->vSaveSettings();
         QCOMPARE(saving.proposedName, QString(sensorName) + "-settings-"
@@ -188,6 +188,7 @@ void TestSettings::saveAndOpenRestoresValuesAndHistory()
         QVERIFY(saving.boxes.value(0).startsWith(chosen.isEmpty() ? QString() : "Saving settings"
             "...: The settings could not be saved to " + chosen + ": "));
     }
+    QDir::setCurrent(folder);
     QCOMPARE(QDir(rig.dir.path()).entryList(QDir::Files), QStringList{"IoLinkZT4Kfamily.xml"});
     // Saved over an older file of that name.
     const QString path = rig.write("saved.wts", QByteArray(10000, 'x'));
@@ -369,10 +370,8 @@ void TestSettings::sensorActions()
     QCOMPARE(rig.state().liveDataEnabled, live);
     if (action != "reset")
         QCOMPARE(rig.window->form()->sensorOperationsToolbar->isEnabled(), sensorFilter == 4);
-    if (action == "dialog") {
+    if (action == "dialog")
         QVERIFY(rig.window->form()->actionEnable_live_data->isChecked());
-        QVERIFY(rig.state().chart->isFollowingNewest());
-    }
 }
 
 QTEST_MAIN(TestSettings)
