@@ -1,11 +1,9 @@
 #include "common/connectionrig.h"
 
-#include "comm/connectionswitchdialog.h"
+#include "qtdoublepropertymanager.h"
 
 #include "utils/connectionstatus.h"
 
-#include <QAction>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QToolBar>
 #include <QtTest>
@@ -18,14 +16,11 @@ using Fault = IoLinkSim::MasterSimulator::Fault;
 
 namespace {
 
-const char *const probeHex = "send 03511201";
-const char *const mismatchText =
-    "The connected sensor does not match currently selected sensor, please try again with the "
-    "proper sensor";
-const char *const silentText =
-    "The sensor did not respond, please make sure it is properly connected.";
+const QString mismatchText = "The connected sensor does not match currently selected sensor, "
+                             "please try again with the proper sensor";
+const QString silentText = "The sensor did not respond, please make sure it is properly connected.";
 
-QStringList portSignals(const QSignalSpy &spy)
+QStringList ports(const QSignalSpy &spy)
 {
     QStringList names;
     for (const QList<QVariant> &args : spy)
@@ -33,434 +28,381 @@ QStringList portSignals(const QSignalSpy &spy)
     return names;
 }
 
+// Connected in the direction sensor to PC, the progress bar run out.
+bool connectSensorToPc(Rig &rig)
+{
+    DialogScript answers({"sensorToPc"});
+    rig.choosePort(rig.portIndex());
+    rig.finishProgress();
+    return rig.window().isConnected()
+        && QTest::qWaitFor([&rig] { return !rig.state().progressDialog.isVisible(); });
+}
+
+// Offline with the port given back, and nothing polled any more.
+void verifyDropped(Rig &rig)
+{
+    QVERIFY(!rig.window().isConnected());
+    QCOMPARE(rig.combo()->currentIndex(), 0);
+    QCOMPARE(rig.state().previousPortIndex, 0);
+    QVERIFY(!rig.plugin()->isPortRegistered());
+    QVERIFY(!rig.ui().sensorOperationsToolbar->isEnabled());
+    QVERIFY(!rig.state().continuousDataTimer.isActive());
+    QTest::qWait(150);
+    const int polls = rig.requestCount(0x22);
+    QTest::qWait(200);
+    QCOMPARE(rig.requestCount(0x22), polls);
+}
+
+struct Refusal
+{
+    QStringList script;
+    QString productId;
+    int index;            // of the port combo afterwards
+    QStringList signalled; // ports the window asked the plug-in object for
+};
+
+struct Recheck
+{
+    QString productId;
+    bool onPort;
+    int identifications;
+    QStringList messages;
+};
+
 } // namespace
 
+Q_DECLARE_METATYPE(Refusal)
+Q_DECLARE_METATYPE(Recheck)
+
+// The connection procedure, the identity re-check and the process-data poll.
 class TestConnection : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
+    void initTestCase()
+    {
+        setSleepFunction(ConnectionRig::noteWait);
+        ConnectionRig::timeoutCapMs = 200; // a lost answer costs a tenth of its time-out
+        QVERIFY(Rig().isReady());
+    }
+    void cleanupTestCase() { setSleepFunction(nullptr); }
 
-    void portListRefill_data();
-    void portListRefill();
-    void directionDialogResult_data();
-    void directionDialogResult();
-    void probeAttempts_data();
-    void probeAttempts();
-    void foreignSensorRefusedAfterTenIdentifications();
-    void offlineEntryStillDisconnects();
-    void cancelledDirectionKeepsThePreviousPort_data();
-    void cancelledDirectionKeepsThePreviousPort();
-    void sensorToPcConnectsAndStartsLiveData();
-    void pcToSensorWritesThePcSettings();
-    void cancelledPcToSensorConfirmationKeepsTheConnection();
-    void identityRecheck_data();
-    void identityRecheck();
-    void recheckIsNotEnteredAgainByItsOwnTimer();
+    // A refill keeps the selected port (matched case-sensitively) or offline.
+    void portListRefill()
+    {
+        Rig rig;
+        QComboBox *combo = rig.combo();
+        rig.window().updateComPortList({"/dev/ttyA", "/dev/ttyB"});
+        combo->setCurrentIndex(3);
+        rig.window().updateComPortList({"/dev/ttyC", "/dev/ttyB"});
+        QCOMPARE(combo->currentIndex(), 3);
+        QCOMPARE(combo->itemText(0), "Offline");
+        QCOMPARE(combo->itemData(1, Qt::AccessibleDescriptionRole).toString(), "separator");
+        QCOMPARE(combo->itemText(2), "/dev/ttyC");
+        rig.window().updateComPortList({"/dev/TTYB"});
+        QCOMPARE(combo->currentIndex(), -1);
+        combo->setCurrentIndex(0);
+        rig.window().updateComPortList({"/dev/ttyA"});
+        QCOMPARE(combo->currentIndex(), 0);
+        QCOMPARE(combo->count(), 3);
+    }
+
+    void probeAttempts_data()
+    {
+        QTest::addColumn<int>("lost");
+        QTest::newRow("a probe answered at once connects") << 0;
+        QTest::newRow("a probe answered on the fifth attempt connects") << 4;
+        QTest::newRow("a master silent on five probes is refused") << 5;
+    }
+    // Each attempt applies the probe's rate, then sends the probe with 1 s to answer.
+    void probeAttempts()
+    {
+        QFETCH(int, lost);
+        const bool connects = lost < 5;
+        Rig rig;
+        DialogScript answers;
+        emit rig.window().vComPortSelected(ConnectionRig::portName());
+        rig.master().injectFault(Fault::Drop, lost);
+        QCOMPARE(Access::bConnectToSensor(rig.window()), connects);
+        const int probes = qMin(lost + 1, 5);
+        for (int i = 0; i < probes; ++i)
+            QCOMPARE(rig.events.mid(2 * i, 2), QStringList({"apply 38400", "send 03511201 1000"}));
+        QCOMPARE(rig.events.value(2 * probes), connects ? "send 03511201 2000" : QString());
+        QCOMPARE(answers.texts(), connects ? QStringList() : QStringList{mismatchText});
+        QCOMPARE(rig.state().expectedSensorId, connects ? "ZT41" : "");
+        QCOMPARE(rig.ui().actionOpen_Settings->isEnabled(), !connects);
+    }
+
+    void sensorToPcConnectsAndPolls()
+    {
+        Rig rig;
+        rig.sensor().setPressure(2.5);
+        DialogScript answers({"sensorToPc"});
+        QSignalSpy spy(&rig.window(), &SensorWindow::vComPortSelected);
+        rig.choosePort(rig.portIndex());
+        QCOMPARE(answers.titles(), QStringList{"Dialog"});
+        QCOMPARE(ports(spy), QStringList({"", ConnectionRig::portName()}));
+        QCOMPARE(rig.window().windowTitle(), "ZT4K-010 -1...10 bar (/dev/ttySIM0)");
+        QVERIFY(rig.ui().sensorOperationsToolbar->isEnabled());
+        QCOMPARE(rig.state().previousPortIndex, rig.portIndex());
+        QVERIFY(rig.state().continuousDataTimer.isActive());
+        QVERIFY(rig.state().connectionStatus->isConnected());
+        QCOMPARE(rig.state().progressBar->maximum(), 350);
+        QCOMPARE(rig.requestCount(0x26), 1 + 28); // the product id, then every parameter
+        // Live data begin when the progress bar has run out, not before.
+        const int polls = rig.requestCount(0x22);
+        QTest::qWait(150);
+        QCOMPARE(rig.requestCount(0x22), polls);
+        rig.finishProgress();
+        QTRY_VERIFY(rig.points() >= 3);
+        const auto &history = rig.state().chart->history(0);
+        QCOMPARE(history.value(history.size() - 1, Utils::Charts::ChartHistory::Value), 2.5);
+
+        rig.choosePort(0);
+        QCOMPARE(rig.broker.calls.last(), "unregister");
+        QCOMPARE(rig.window().windowTitle(), "ZT4K-010 -1...10 bar (Offline)");
+        QVERIFY(rig.ui().actionOpen_Settings->isEnabled());
+        QVERIFY(!rig.ui().actionEnable_live_data->isChecked());
+        verifyDropped(rig);
+    }
+
+    void pcToSensorWritesThePcSettings()
+    {
+        Rig rig;
+        rig.state().doubleManager->setValue(rig.property("ThresholdsPressure1A1"), 4.25);
+        Access::clearPendingWrite(rig.window());
+        DialogScript answers({"pcToSensor", "Ok"});
+        rig.choosePort(rig.portIndex());
+        QCOMPARE(answers.titles(), QStringList({"Dialog", "Kalvio"}));
+        QCOMPARE(answers.texts().last(), "Sensor settings will be overwritten with the ones from PC");
+        QVERIFY(rig.window().isConnected());
+        QCOMPARE(rig.sensor().rawValue("ThresholdsPressure1A1"), 4250);
+        QCOMPARE(rig.state().progressBar->maximum(), 430);
+        QVERIFY(rig.ui().actionEnable_live_data->isChecked());
+        QVERIFY(rig.state().continuousDataTimer.isActive());
+        QVERIFY(rig.state().chartPollTimer.isActive() || rig.state().pendingFrameNumber != 0);
+        QCOMPARE(rig.state().previousPortIndex, rig.portIndex());
+    }
+
+    void refusedOrCancelled_data()
+    {
+        QTest::addColumn<Refusal>("c");
+        const QString port = ConnectionRig::portName();
+        QTest::newRow("another sensor is refused after ten identifications")
+            << Refusal{{"sensorToPc", "Ok"}, "ZT42-G14-100", 0, {"", port, ""}};
+        QTest::newRow("Cancel in the direction dialog keeps the previous port")
+            << Refusal{{"cancel"}, "", 2, {}};
+        QTest::newRow("closing the direction dialog keeps the previous port")
+            << Refusal{{""}, "", 2, {}};
+        QTest::newRow("Cancel of the overwrite question goes offline")
+            << Refusal{{"pcToSensor", "Cancel"}, "", 0, {}};
+    }
+    void refusedOrCancelled()
+    {
+        QFETCH(Refusal, c);
+        Rig rig(c.productId);
+        DialogScript answers(c.script);
+        QSignalSpy spy(&rig.window(), &SensorWindow::vComPortSelected);
+        rig.state().previousPortIndex = 2;
+        rig.combo()->setCurrentIndex(2);
+        rig.choosePort(rig.portIndex());
+        QCOMPARE(answers.answered(), c.script.size());
+        QCOMPARE(rig.combo()->currentIndex(), c.index);
+        QCOMPARE(rig.state().previousPortIndex, c.index);
+        QCOMPARE(ports(spy), c.signalled);
+        QCOMPARE(rig.broker.calls.isEmpty(), c.signalled.isEmpty());
+        QVERIFY(!rig.window().isConnected() && !rig.plugin()->isPortRegistered());
+        QCOMPARE(rig.requestCount(0x27), c.productId.isEmpty() ? 0 : 10);
+        QCOMPARE(rig.requestCount(0x24), 0);
+        if (!c.productId.isEmpty()) {
+            QCOMPARE(answers.titles(), QStringList({"Dialog", "Connecting to sensor..."}));
+            QCOMPARE(answers.texts().last(), mismatchText);
+            QVERIFY(!rig.state().progressDialog.isVisible());
+            QCOMPARE(rig.state().progressMaximum, 350);
+            QVERIFY(rig.state().showProgress);
+        }
+    }
+
+    void identityRecheck_data()
+    {
+        QTest::addColumn<Recheck>("c");
+        QTest::newRow("the same sensor keeps the connection")
+            << Recheck{"ZT41-G14-010", true, 1, {}};
+        QTest::newRow("another sensor after eleven tries disconnects with the message")
+            << Recheck{"ZT42-G14-100", true, 11, {silentText}};
+        QTest::newRow("with the combo on offline a failed re-check stays silent")
+            << Recheck{"ZT42-G14-100", false, 11, {}};
+    }
+    void identityRecheck()
+    {
+        QFETCH(Recheck, c);
+        Rig rig;
+        QVERIFY(connectSensorToPc(rig));
+        if (!c.onPort)
+            rig.combo()->setCurrentIndex(0);
+        QSignalSpy spy(&rig.window(), &SensorWindow::vComPortSelected);
+        rig.master().setProductId(c.productId);
+        rig.master().clearLog();
+        DialogScript answers;
+        Access::slotContinousDataTimeout(rig.window());
+        QCOMPARE(rig.requestCount(0x27), c.identifications);
+        QCOMPARE(answers.texts(), c.messages);
+        QCOMPARE(rig.state().continuousDataTimer.isActive(), c.identifications == 1);
+        QCOMPARE(rig.window().isConnected(), c.messages.isEmpty());
+        QCOMPARE(ports(spy), c.messages.isEmpty() ? QStringList() : QStringList{""});
+        if (!c.messages.isEmpty()) {
+            QCOMPARE(answers.titles(), QStringList{"Connecting to sensor"});
+            QVERIFY(!rig.ui().outuptsComboToolBar->isEnabled());
+            verifyDropped(rig);
+        }
+    }
+
+    // Each identification restarts the identity timer; when eleven failing ones take
+    // longer than its interval, it runs out inside the re-check's own transfers.
+    void recheckIsNotEnteredAgainByItsOwnTimer()
+    {
+        Rig rig;
+        QVERIFY(connectSensorToPc(rig));
+        rig.master().setProductId("ZT42-G14-100");
+        rig.master().setAnswerDelayMs(3);
+        rig.master().clearLog();
+        DialogScript answers;
+        rig.state().continuousDataTimer.setInterval(1);
+        Access::slotContinousDataTimeout(rig.window());
+        QCOMPARE(rig.requestCount(0x27), 11);
+        QVERIFY(!rig.window().isConnected());
+        QTest::qWait(100);
+        QCOMPARE(rig.requestCount(0x27), 11);
+        QCOMPARE(answers.texts(), QStringList{silentText});
+    }
+
+    void pollsOneAtATimeEvery65ms()
+    {
+        Rig rig;
+        rig.attach();
+        rig.sensor().setPressure(-0.5);
+        Access::setLive(rig.window(), true);
+        Access::queryStatusData(rig.window(), 0);
+        QCOMPARE(rig.state().pendingFrames.size(), 1);
+        QTRY_VERIFY(rig.points() >= 8);
+        rig.events.removeDuplicates();
+        QCOMPARE(rig.events, QStringList{"send 027022 2000"});
+        const auto log = rig.master().requestLog();
+        const qint64 span = log.last().timeMs - log.first().timeMs;
+        QVERIFY2(span >= 60 * (log.size() - 1), qPrintable(QString::number(span)));
+        QCOMPARE(rig.state().chart->history(0).value(0, Utils::Charts::ChartHistory::Value),
+                 -0.5);
+    }
+
+    // Any answer is a sign of life; one shorter than 8 bytes draws nothing.
+    void shortAnswerIsNoPoint()
+    {
+        Rig rig;
+        rig.attach();
+        Access::setLive(rig.window(), true);
+        rig.ui().chartToolbar->setEnabled(false);
+        auto *frame = new SensorWindow::DataFrame; // handed to the window
+        frame->queries.resize(1);
+        frame->queries.front().answer = QByteArray::fromHex("067022000fa000").toStdString();
+        frame->queries.front().answered = 1;
+        rig.state().pendingFrames.insert(4711, frame);
+        rig.state().pendingFrameNumber = 4711;
+        Access::queryStatusData(rig.window(), 4711);
+        QCOMPARE(rig.points(), std::size_t(0));
+        QVERIFY(rig.ui().chartToolbar->isEnabled());
+        QVERIFY(rig.state().pendingFrames.isEmpty());
+        QVERIFY(rig.state().chartPollTimer.isActive());
+    }
+
+    // Two misses are forgiven; the third since connecting drops the connection.
+    void thirdMissDisconnects()
+    {
+        Rig rig;
+        rig.attach();
+        Access::setLive(rig.window(), true);
+        rig.master().injectFault(Fault::Drop, 2);
+        Access::queryStatusData(rig.window(), 0);
+        QTRY_VERIFY(rig.points() >= 2);
+        QCOMPARE(rig.state().statusRetries, 0);
+        DialogScript answers;
+        rig.master().injectFault(Fault::Drop, 1);
+        QTRY_COMPARE(answers.answered(), 1);
+        QCOMPARE(answers.titles(), QStringList{"Connecting to sensor"});
+        QCOMPARE(answers.texts(), QStringList{silentText});
+        QTRY_VERIFY(rig.state().pendingFrames.isEmpty());
+        // The disconnect gave the channel back, so the connection check failed.
+        QCOMPARE(rig.state().statusRetries, 1);
+        verifyDropped(rig);
+    }
+
+    void foreignFrameNumbersAreIgnored()
+    {
+        Rig rig;
+        rig.attach();
+        Access::setLive(rig.window(), true);
+        rig.master().setAnswerDelayMs(100);
+        Access::queryStatusData(rig.window(), 0);
+        const unsigned int number = rig.state().pendingFrameNumber;
+        Access::queryStatusData(rig.window(), number + 100);
+        QCOMPARE(rig.state().pendingFrameNumber, number);
+        QCOMPARE(rig.state().pendingFrames.size(), 1);
+        // The window's own transfers finish frames of other numbers meanwhile.
+        QVERIFY(rig.window().bWriteFrame(std::string("\x02\x73\x27", 3), false));
+        QTRY_VERIFY(rig.points() >= 1);
+        QCOMPARE(rig.state().statusRetries, 2);
+    }
+
+    void noPollWithoutChannel()
+    {
+        Rig rig;
+        Access::connected(rig.window()) = true;
+        rig.ui().actionEnable_live_data->setChecked(true);
+        Access::actionEnableLiveData(rig.window());
+        Access::enableStatusChecking(rig.window(), true);
+        Access::queryStatusData(rig.window(), 0);
+        QVERIFY(rig.state().liveDataEnabled);
+        QVERIFY(!rig.state().chartPollTimer.isActive());
+        QCOMPARE(rig.state().pendingFrameNumber, 0u);
+    }
+
+    // The warning of the third miss runs a nested event loop in which the poll
+    // timer fires: that poll waits for the handler instead of locking up or
+    // replacing its frame, and runs once afterwards.
+    void pollDuringTheWarningWaitsForTheHandler()
+    {
+        Rig rig;
+        QStringList events;
+        ConnectionRig::RecordingChannel channel(&rig.master(), &events);
+        rig.window().setCommunication(&channel); // not through the plug-in: it stays
+        Access::connected(rig.window()) = true;
+        rig.state().liveDataEnabled = true;
+        rig.state().statusRetries = 0;
+        rig.master().injectFault(Fault::Drop, 1);
+        bool pollWhileUp = true;
+        QTimer slowAnswer;
+        connect(&slowAnswer, &QTimer::timeout, &slowAnswer, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            slowAnswer.stop();
+            QTest::qWait(250); // the 65 ms poll timer runs out under the box
+            pollWhileUp = rig.requestCount(0x22) > 1;
+            box->button(QMessageBox::Ok)->click();
+        });
+        slowAnswer.start(10);
+        Access::queryStatusData(rig.window(), 0);
+        QTRY_VERIFY(!slowAnswer.isActive());
+        QVERIFY(!pollWhileUp);
+        QTRY_COMPARE(rig.requestCount(0x22), 2);
+        QTRY_VERIFY(rig.state().pendingFrames.isEmpty());
+        QCOMPARE(rig.state().statusRetries, 2); // the connection check was answered
+        QTest::qWait(300);
+        QCOMPARE(rig.requestCount(0x22), 2);
+        QCOMPARE(rig.requestCount(0x12), 1);
+        rig.window().setCommunication(nullptr);
+    }
 };
-
-void TestConnection::initTestCase()
-{
-    // Waits between master requests are for a real master; the simulator needs none.
-    setSleepFunction([](int) {});
-}
-
-void TestConnection::cleanupTestCase()
-{
-    setSleepFunction(nullptr);
-}
-
-void TestConnection::portListRefill_data()
-{
-    QTest::addColumn<QString>("selected");
-    QTest::addColumn<QStringList>("refill");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("a refill still holding the selected port keeps it selected")
-        << "/dev/ttyB" << QStringList{"/dev/ttyC", "/dev/ttyB"} << 3 << "/dev/ttyB";
-    QTest::newRow("a refill without the selected port leaves no current item")
-        << "/dev/ttyB" << QStringList{"/dev/ttyA"} << -1 << "";
-    QTest::newRow("a name differing only in case is another port")
-        << "/dev/ttyB" << QStringList{"/dev/TTYB"} << -1 << "";
-    QTest::newRow("offline stays selected") << "Offline" << QStringList{"/dev/ttyA"} << 0
-                                            << "Offline";
-}
-
-void TestConnection::portListRefill()
-{
-    QFETCH(QString, selected);
-    QFETCH(QStringList, refill);
-    QFETCH(int, index);
-    QFETCH(QString, text);
-
-    Rig rig;
-    QVERIFY(rig.isReady());
-    rig.window().updateComPortList({"/dev/ttyA", "/dev/ttyB"});
-    QComboBox *combo = rig.combo();
-    combo->setCurrentIndex(combo->findText(selected));
-    QCOMPARE(combo->currentText(), selected);
-
-    rig.window().updateComPortList(refill);
-    QCOMPARE(combo->currentIndex(), index);
-    QCOMPARE(combo->currentText(), text);
-    QCOMPARE(combo->count(), 2 + refill.size());
-    QCOMPARE(combo->itemText(0), QStringLiteral("Offline"));
-    QVERIFY(!combo->itemData(0).isValid());
-    QCOMPARE(combo->itemData(1, Qt::AccessibleDescriptionRole).toString(),
-             QStringLiteral("separator"));
-    for (int i = 0; i < refill.size(); ++i)
-        QCOMPARE(combo->itemText(2 + i), refill.at(i));
-}
-
-void TestConnection::directionDialogResult_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("result");
-
-    QTest::newRow("PC to sensor gives 2") << "pcToSensor" << 2;
-    QTest::newRow("sensor to PC gives 1") << "sensorToPc" << 1;
-    QTest::newRow("Cancel gives 0") << "cancel" << 0;
-    QTest::newRow("the window's close button gives 0") << "" << 0;
-}
-
-void TestConnection::directionDialogResult()
-{
-    QFETCH(QString, button);
-    QFETCH(int, result);
-
-    ConnectionSwitchDialog dialog;
-    QCOMPARE(dialog.objectName(), QStringLiteral("connectionSwitchingDialog"));
-    QTimer::singleShot(0, &dialog, [&dialog, button] {
-        if (button.isEmpty())
-            dialog.close();
-        else
-            dialog.findChild<QPushButton *>(button)->click();
-    });
-    dialog.exec();
-    QCOMPARE(dialog.result(), result);
-}
-
-void TestConnection::probeAttempts_data()
-{
-    QTest::addColumn<int>("lostAnswers");
-    QTest::addColumn<bool>("connects");
-    QTest::addColumn<int>("probes");
-
-    QTest::newRow("a probe answered at once connects") << 0 << true << 1;
-    QTest::newRow("a probe answered on the fourth attempt connects") << 3 << true << 4;
-    QTest::newRow("a master silent on five probes is refused") << 5 << false << 5;
-}
-
-void TestConnection::probeAttempts()
-{
-    QFETCH(int, lostAnswers);
-    QFETCH(bool, connects);
-    QFETCH(int, probes);
-
-    Rig rig;
-    QVERIFY(rig.isReady());
-    DialogScript answerer;
-    emit rig.window().vComPortSelected(ConnectionRig::portName());
-    QVERIFY(rig.window().communication());
-    rig.master().injectFault(Fault::Drop, lostAnswers);
-
-    QCOMPARE(Access::bConnectToSensor(rig.window()), connects);
-
-    // The port settings, with the probe's rate, go to the channel before every attempt.
-    QVERIFY(rig.events.size() >= 2 * probes);
-    for (int i = 0; i < probes; ++i) {
-        QCOMPARE(rig.events.at(2 * i), QStringLiteral("apply 38400"));
-        QCOMPARE(rig.events.at(2 * i + 1), QString::fromLatin1(probeHex));
-    }
-    if (connects) {
-        // The identification follows without a further change of the port settings.
-        QCOMPARE(rig.events.at(2 * probes), QString::fromLatin1(probeHex));
-        QVERIFY(answerer.texts().isEmpty());
-        QCOMPARE(rig.state().expectedSensorId, QStringLiteral("ZT41"));
-        QVERIFY(rig.state().convertAfterRead);
-        QVERIFY(!rig.ui().actionOpen_Settings->isEnabled());
-    } else {
-        QCOMPARE(rig.events.size(), 2 * probes);
-        QCOMPARE(answerer.titles(), QStringList{"Connecting to sensor..."});
-        QCOMPARE(answerer.texts(), QStringList{mismatchText});
-        QVERIFY(!rig.window().isConnected());
-    }
-}
-
-void TestConnection::foreignSensorRefusedAfterTenIdentifications()
-{
-    Rig rig(QStringLiteral("ZT42-G14-100"));
-    QVERIFY(rig.isReady());
-    DialogScript answers({"sensorToPc", "Ok"});
-    QSignalSpy ports(&rig.window(), &SensorWindow::vComPortSelected);
-
-    rig.choosePort(rig.portIndex());
-
-    QCOMPARE(rig.requestCount(0x27), 10);
-    QCOMPARE(rig.requestCount(0x12), 11); // the probe and the first step of each identification
-    QCOMPARE(answers.titles(), QStringList({"Dialog", "Connecting to sensor..."}));
-    QCOMPARE(answers.texts().last(), QString::fromLatin1(mismatchText));
-    QVERIFY(!rig.window().isConnected());
-    QCOMPARE(rig.combo()->currentIndex(), 0);
-    QCOMPARE(rig.state().previousPortIndex, 0);
-    QCOMPARE(portSignals(ports), QStringList({"", ConnectionRig::portName(), ""}));
-    QVERIFY(!rig.plugin()->isPortRegistered());
-    QVERIFY(!rig.state().progressDialog.isVisible());
-    QCOMPARE(rig.state().progressMaximum, 350);
-    QVERIFY(rig.state().showProgress);
-    QVERIFY(!rig.ui().sensorOperationsToolbar->isEnabled());
-}
-
-void TestConnection::offlineEntryStillDisconnects()
-{
-    Rig rig;
-    QVERIFY(rig.isReady());
-    QSignalSpy ports(&rig.window(), &SensorWindow::vComPortSelected);
-    rig.state().continuousDataTimer.start();
-    rig.state().previousPortIndex = 3;
-
-    rig.choosePort(0);
-
-    QCOMPARE(portSignals(ports), QStringList{""});
-    QVERIFY(!rig.state().continuousDataTimer.isActive());
-    QCOMPARE(rig.state().previousPortIndex, 0);
-    QVERIFY(!rig.window().isConnected());
-    QVERIFY(!rig.ui().sensorOperationsToolbar->isEnabled());
-    QVERIFY(rig.ui().actionOpen_Settings->isEnabled());
-    QVERIFY(!rig.ui().actionEnable_live_data->isChecked());
-    QCOMPARE(rig.window().windowTitle(), QStringLiteral("ZT4K-010 -1...10 bar (Offline)"));
-}
-
-void TestConnection::cancelledDirectionKeepsThePreviousPort_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::newRow("the Cancel button") << "cancel";
-    QTest::newRow("the window's close button") << "";
-}
-
-void TestConnection::cancelledDirectionKeepsThePreviousPort()
-{
-    QFETCH(QString, button);
-
-    Rig rig;
-    QVERIFY(rig.isReady());
-    QSignalSpy ports(&rig.window(), &SensorWindow::vComPortSelected);
-    QTimer closer;
-    QStringList seen;
-    connect(&closer, &QTimer::timeout, &closer, [&seen, button] {
-        auto *dialog = qobject_cast<ConnectionSwitchDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        seen << dialog->windowTitle();
-        if (button.isEmpty())
-            dialog->close();
-        else
-            dialog->findChild<QPushButton *>(button)->click();
-    });
-    closer.start(10);
-    rig.state().previousPortIndex = 2;
-    rig.combo()->setCurrentIndex(2);
-
-    rig.choosePort(rig.portIndex());
-
-    QCOMPARE(seen, QStringList{"Dialog"});
-    QCOMPARE(rig.combo()->currentIndex(), 2);
-    QCOMPARE(rig.state().previousPortIndex, 2);
-    QVERIFY(ports.isEmpty());
-    QVERIFY(rig.broker.calls.isEmpty());
-    QCOMPARE(rig.master().requestCount(), 0);
-}
-
-void TestConnection::sensorToPcConnectsAndStartsLiveData()
-{
-    Rig rig;
-    QVERIFY(rig.isReady());
-    rig.master().sensor().setPressure(2.5);
-    DialogScript answers({"sensorToPc"});
-    QSignalSpy ports(&rig.window(), &SensorWindow::vComPortSelected);
-
-    rig.choosePort(rig.portIndex());
-
-    QCOMPARE(answers.titles(), QStringList{"Dialog"});
-    QVERIFY(rig.window().isConnected());
-    QCOMPARE(portSignals(ports), QStringList({"", ConnectionRig::portName()}));
-    QCOMPARE(rig.window().windowTitle(), QStringLiteral("ZT4K-010 -1...10 bar (/dev/ttySIM0)"));
-    QVERIFY(rig.ui().sensorOperationsToolbar->isEnabled());
-    QCOMPARE(rig.state().previousPortIndex, rig.portIndex());
-    QVERIFY(rig.state().continuousDataTimer.isActive());
-    QVERIFY(rig.ui().actionEnable_live_data->isChecked());
-    QVERIFY(rig.state().connectionStatus->isConnected());
-    // Every parameter of the description was read (one read request each).
-    QVERIFY(rig.requestCount(0x26) > 20);
-
-    // Live data begins when the progress bar has run out, not before.
-    QVERIFY(rig.state().initialSyncPending);
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.state().progressDialog.isVisible(), 8000);
-    QVERIFY(!rig.state().initialSyncPending);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.state().chart->history(0).size() >= 3, 5000);
-    const auto &history = rig.state().chart->history(0);
-    QCOMPARE(history.value(history.size() - 1, Utils::Charts::ChartHistory::Value), 2.5);
-
-    // The offline entry ends it all: the port is given back, polling stops.
-    rig.choosePort(0);
-    QVERIFY(!rig.window().isConnected());
-    QVERIFY(!rig.plugin()->isPortRegistered());
-    QCOMPARE(rig.broker.calls.last(), QStringLiteral("unregister"));
-    QTest::qWait(200);
-    const int polls = rig.requestCount(0x22);
-    QTest::qWait(300);
-    QCOMPARE(rig.requestCount(0x22), polls);
-}
-
-void TestConnection::pcToSensorWritesThePcSettings()
-{
-    Rig rig;
-    QVERIFY(rig.isReady());
-    // The PC's value of the first switching point differs from the sensor's.
-    QtProperty *point = Access::find(rig.window(), QStringLiteral("ThresholdsPressure1A1"));
-    QVERIFY(point);
-    rig.state().doubleManager->setValue(point, 4.25);
-    Access::writeDelayTimer(rig.window()).stop();
-    QVERIFY(rig.master().sensor().rawValue(QStringLiteral("ThresholdsPressure1A1")) != 4250);
-    DialogScript answers({"pcToSensor", "Ok"});
-
-    rig.choosePort(rig.portIndex());
-
-    QCOMPARE(answers.titles(), QStringList({"Dialog", "Kalvio"}));
-    QCOMPARE(answers.texts().last(),
-             QStringLiteral("Sensor settings will be overwritten with the ones from PC"));
-    QVERIFY(rig.window().isConnected());
-    QCOMPARE(rig.master().sensor().rawValue(QStringLiteral("ThresholdsPressure1A1")), 4250);
-    QVERIFY(!rig.ui().actionWriting->isChecked());
-    QVERIFY(rig.ui().actionEnable_live_data->isChecked());
-    QVERIFY(rig.state().continuousDataTimer.isActive());
-    QVERIFY(rig.state().chartPollTimer.isActive() || rig.state().pendingFrameNumber != 0);
-    QCOMPARE(rig.state().previousPortIndex, rig.portIndex());
-}
-
-void TestConnection::cancelledPcToSensorConfirmationKeepsTheConnection()
-{
-    Rig rig;
-    QVERIFY(rig.isReady());
-    {
-        DialogScript answers({"sensorToPc"});
-        rig.choosePort(rig.portIndex());
-    }
-    QVERIFY(rig.window().isConnected());
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.state().progressDialog.isVisible(), 8000);
-    QSignalSpy ports(&rig.window(), &SensorWindow::vComPortSelected);
-    const int requests = rig.master().requestCount();
-
-    DialogScript answers({"pcToSensor", "Cancel"});
-    rig.choosePort(rig.portIndex());
-
-    QCOMPARE(answers.titles(), QStringList({"Dialog", "Kalvio"}));
-    QCOMPARE(rig.combo()->currentIndex(), 0);
-    QCOMPARE(rig.state().previousPortIndex, 0);
-    QVERIFY(ports.isEmpty());
-    QVERIFY(rig.window().isConnected());
-    QVERIFY(rig.plugin()->isPortRegistered());
-    // No write of the PC's settings reached the sensor.
-    int writes = 0;
-    const auto log = rig.master().requestLog();
-    for (int i = requests; i < log.size(); ++i)
-        writes += log.at(i).request.size() > 2 && quint8(log.at(i).request.at(2)) == 0x24;
-    QCOMPARE(writes, 0);
-}
-
-void TestConnection::identityRecheck_data()
-{
-    QTest::addColumn<QString>("productId");
-    QTest::addColumn<bool>("onPort");
-    QTest::addColumn<int>("identifications");
-    QTest::addColumn<bool>("stays");
-    QTest::addColumn<QStringList>("messages");
-
-    QTest::newRow("the same sensor keeps the connection")
-        << "ZT41-G14-010" << true << 1 << true << QStringList{};
-    QTest::newRow("another sensor after eleven tries disconnects with the message")
-        << "ZT42-G14-100" << true << 11 << false << QStringList{silentText};
-    QTest::newRow("with the combo on offline a failed re-check stays silent")
-        << "ZT42-G14-100" << false << 11 << false << QStringList{};
-}
-
-void TestConnection::identityRecheck()
-{
-    QFETCH(QString, productId);
-    QFETCH(bool, onPort);
-    QFETCH(int, identifications);
-    QFETCH(bool, stays);
-    QFETCH(QStringList, messages);
-
-    Rig rig;
-    QVERIFY(rig.isReady());
-    {
-        DialogScript answers({"sensorToPc"});
-        rig.choosePort(rig.portIndex());
-    }
-    QVERIFY(rig.window().isConnected());
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.state().progressDialog.isVisible(), 8000);
-    if (!onPort)
-        rig.combo()->setCurrentIndex(0);
-    QSignalSpy ports(&rig.window(), &SensorWindow::vComPortSelected);
-    rig.master().setProductId(productId);
-    rig.master().clearLog();
-    DialogScript answerer;
-
-    Access::slotContinousDataTimeout(rig.window());
-
-    QCOMPARE(rig.requestCount(0x27), identifications);
-    QCOMPARE(answerer.texts(), messages);
-    QCOMPARE(rig.state().continuousDataTimer.isActive(), stays);
-    if (stays) {
-        QVERIFY(rig.window().isConnected());
-        QVERIFY(ports.isEmpty());
-    } else if (onPort) {
-        QCOMPARE(answerer.titles(), QStringList{"Connecting to sensor"});
-        QVERIFY(!rig.window().isConnected());
-        QCOMPARE(rig.combo()->currentIndex(), 0);
-        QCOMPARE(rig.state().previousPortIndex, 0);
-        QCOMPARE(portSignals(ports), QStringList{""});
-        QVERIFY(!rig.plugin()->isPortRegistered());
-        QVERIFY(!rig.ui().outuptsComboToolBar->isEnabled());
-    } else {
-        // Silent: nothing else is touched.
-        QVERIFY(ports.isEmpty());
-        QVERIFY(rig.window().isConnected());
-    }
-}
-
-// Each identification restarts the identity timer; when eleven failing ones take
-// longer than its interval (19 s against a silent master), it runs out inside the
-// re-check's own transfers.
-void TestConnection::recheckIsNotEnteredAgainByItsOwnTimer()
-{
-    Rig rig;
-    QVERIFY(rig.isReady());
-    {
-        DialogScript answers({"sensorToPc"});
-        rig.choosePort(rig.portIndex());
-    }
-    QVERIFY(rig.window().isConnected());
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.state().progressDialog.isVisible(), 8000);
-    rig.master().setProductId(QStringLiteral("ZT42-G14-100"));
-    rig.master().setAnswerDelayMs(3);
-    rig.master().clearLog();
-    DialogScript answerer;
-    rig.state().continuousDataTimer.setInterval(1);
-
-    Access::slotContinousDataTimeout(rig.window());
-
-    QCOMPARE(rig.requestCount(0x27), 11);
-    QCOMPARE(answerer.texts(), QStringList{silentText});
-    QVERIFY(!rig.window().isConnected());
-    QTest::qWait(100);
-    QCOMPARE(rig.requestCount(0x27), 11);
-    QCOMPARE(answerer.answered(), 1);
-}
 
 QTEST_MAIN(TestConnection)
 #include "tst_connection.moc"

@@ -1,577 +1,407 @@
-#include "commrig.h"
-
-#include "comm/iolinkframes.h"
+#include "common/connectionrig.h"
 
 #include "qtboolpropertymanager.h"
 #include "qtdoublepropertymanager.h"
 #include "qtenumpropertymanager.h"
 #include "qtintpropertymanager.h"
-#include "qtstringpropertymanager.h"
 
-#include <QAction>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QtTest>
 
 using namespace OrvexSensorPlugin::Core;
-using Access = SensorWindowTestAccess;
-using IoLinkSim::MasterSimulator;
+using ConnectionRig::Access;
+using ConnectionRig::Rig;
+using Fault = IoLinkSim::MasterSimulator::Fault;
 
 namespace {
 
-QByteArray hex(const char *text)
+QVariant shown(Rig &rig, const QString &id)
 {
-    return QByteArray::fromHex(text);
-}
-
-QByteArray toBytesHex(const std::string &frame)
-{
-    return QByteArray(frame.data(), static_cast<int>(frame.size())).toHex(' ');
-}
-
-QStringList &unsupportedSizeMessages()
-{
-    static QStringList messages;
-    return messages;
-}
-
-QtMessageHandler previousHandler = nullptr;
-
-void recordMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    if (context.category && QByteArray(context.category) == "orvex.comm.parameters")
-        unsupportedSizeMessages() << text;
-    if (previousHandler)
-        previousHandler(type, context, text);
-}
-
-// The value a property shows, whatever its kind.
-QVariant shownValue(SensorWindow &w, QtProperty *p)
-{
-    SensorWindowState &s = Access::state(w);
-    QtAbstractPropertyManager *m = p->propertyManager();
-    if (m == s.boolManager)
+    SensorWindowState &s = rig.state();
+    QtProperty *p = rig.property(id);
+    if (p->propertyManager() == s.boolManager)
         return s.boolManager->value(p);
-    if (m == s.intManager)
+    if (p->propertyManager() == s.intManager)
         return s.intManager->value(p);
-    if (m == s.doubleManager)
+    if (p->propertyManager() == s.doubleManager)
         return s.doubleManager->value(p);
-    if (m == s.enumManager)
-        return s.enumManager->value(p);
-    if (m == s.stringManager)
-        return s.stringManager->value(p);
-    return QVariant();
+    return s.enumManager->value(p);
 }
 
-// Sets a shown value by program, without it being taken for an edit.
-void setShownValue(SensorWindow &w, QtProperty *p, const QVariant &value)
+// The IO-Link indexes of the requests with this control octet, in order.
+QList<int> indexes(Rig &rig, int control)
 {
-    SensorWindowState &s = Access::state(w);
-    Access::enableTreeDataHandling(w, false);
-    QtAbstractPropertyManager *m = p->propertyManager();
-    if (m == s.boolManager)
-        s.boolManager->setValue(p, value.toBool());
-    else if (m == s.intManager)
-        s.intManager->setValue(p, value.toInt());
-    else if (m == s.doubleManager)
-        s.doubleManager->setValue(p, value.toDouble());
-    else if (m == s.enumManager)
-        s.enumManager->setValue(p, value.toInt());
-    else if (m == s.stringManager)
-        s.stringManager->setValue(p, value.toString());
-    Access::enableTreeDataHandling(w, true);
-    Access::writeDelayTimer(w).stop();
-}
-
-// IO-Link index and subindex that a read or write request addresses.
-QPair<int, int> addressOf(const QByteArray &request)
-{
-    return {quint8(request.at(3)) | quint8(request.at(4)) << 8, quint8(request.at(5))};
-}
-
-// The addresses of the parameters a walk over all of them reaches, in key order.
-QList<QPair<int, int>> walkedAddresses(CommRig::Rig &rig, bool forWrite)
-{
-    QList<QPair<int, int>> list;
-    const QMap<QString, QString> &addresses = Access::addresses(rig.window());
-    for (auto it = addresses.cbegin(); it != addresses.cend(); ++it) {
-        const auto address = parseParameterAddress(it.value());
-        if (!address || !isSupportedSizeCode(address->sizeCode) || !rig.property(it.key()))
-            continue;
-        if (forWrite
-            && (it.key().contains(QLatin1String("ReadOnly"))
-                || it.key().contains(QLatin1String("InputMode"))
-                || it.key().contains(QLatin1String("TEACHBUTTON"))
-                || rig.property(it.key())->propertyManager()
-                       == Access::state(rig.window()).stringManager))
-            continue;
-        list << qMakePair(address->index, address->subIndex);
-    }
+    QList<int> list;
+    for (const QByteArray &request : rig.requests(control))
+        list << (quint8(request.at(3)) | quint8(request.at(4)) << 8);
     return list;
 }
 
 } // namespace
 
+// Frame transfer, parameter reads and writes, the progress dialog and the factory
+// reset, against the simulated master behind the plug-in object's channel.
 class TestParameterAccess : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
+    void initTestCase()
+    {
+        setSleepFunction(ConnectionRig::noteWait);
+        ConnectionRig::timeoutCapMs = 200; // a lost answer costs a tenth of its time-out
+        QVERIFY(Rig().isReady());
+    }
+    void cleanupTestCase() { setSleepFunction(nullptr); }
 
-    void requestsAreByteExact();
-    void writeStoresRawValue_data();
-    void writeStoresRawValue();
-    void readShowsValue_data();
-    void readShowsValue();
-    void onlyTheLastOfTwoEditsIsWritten();
-    void delayedWriteComingDueDuringReadWaitsForIt();
-    void analogPointConversion_data();
-    void analogPointConversion();
-    void failedReadKeepsValue_data();
-    void failedReadKeepsValue();
-    void otherSizeCodesAreNeitherReadNorWritten();
-    void writeAllSkipsExcludedParameters();
-    void readAllWalksAddressesInKeyOrder();
-    void channelReleasedDuringReadAll();
-};
+    // Every frame with its time-out and every wait of one exchange, in order.
+    void exchangeSequence_data()
+    {
+        QTest::addColumn<QString>("exchange");
+        QTest::addColumn<QStringList>("events");
+        const QString poll = "send 027022 2000", fetch = "send 027327 2000";
+        QTest::newRow("an edit waits 100 ms before and after the fetch that precedes its write")
+            << "edit" << QStringList{"sleep 100", fetch, "sleep 100",
+                                     "send 06732404000034 2000", poll};
+        QTest::newRow("a read gives the master 50, 70 and 70 ms before the fetch")
+            << "read" << QStringList{"send 057026040000 2000", "sleep 50", poll, "sleep 70",
+                                     poll, "sleep 70", fetch};
+        QTest::newRow("the identification waits 50 ms twice, its fetch allows the line delays")
+            << "identify" << QStringList{"send 03511201 2000", "send 0473110903 2000", poll,
+                                         "send 03702103 2000", "send 054626130000 2000", poll,
+                                         "sleep 50", poll, "sleep 50", "send 027327 2016"};
+        QTest::newRow("the connection check is one probe") << "check"
+                                                           << QStringList{"send 03511201 2000"};
+        QTest::newRow("the factory reset waits around fetch and command, then reads all")
+            << "reset" << QStringList{"sleep 100", fetch, "sleep 100",
+                                      "send 066b2402000082 2000", "sleep 100", poll, poll,
+                                      "sleep 100", "sleep 120", "send 056e26500000 2000"};
+    }
+    void exchangeSequence()
+    {
+        QFETCH(QString, exchange);
+        QFETCH(QStringList, events);
+        Rig rig;
+        rig.attach();
+        SensorWindow &w = rig.window();
+        Access::addresses(w)["OnDelay1"] = "4;0;6";
+        if (exchange == "edit") {
+            rig.state().intManager->setValue(rig.property("OnDelay1"), 0x1234);
+            QVERIFY(rig.events.isEmpty()); // the write waits for the edit delay
+            QTRY_VERIFY(!Access::writeDelayTimer(w).isActive());
+        } else if (exchange == "read") {
+            w.readParameter("OnDelay1", false);
+        } else if (exchange == "identify") {
+            w.identifySensor();
+        } else if (exchange == "check") {
+            QVERIFY(Access::bCheckConnection(w));
+        } else {
+            w.factoryReset();
+            rig.events = rig.events.mid(0, events.size());
+        }
+        QCOMPARE(rig.events, events);
+    }
 
-void TestParameterAccess::initTestCase()
-{
-    setSleepFunction([](int) {});
-    previousHandler = qInstallMessageHandler(recordMessages);
-    CommRig::Rig rig;
-    QVERIFY2(rig.isReady(), "fixture description not written or not loaded");
-    QVERIFY(rig.property(QStringLiteral("DampingFactor")));
-    QVERIFY(rig.property(QStringLiteral("WideCounter")));
-}
+    void answerRules_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QByteArray>("read");
+        QTest::newRow("an answered request succeeds") << int(Fault::None)
+                                                      << QByteArray::fromHex("024021");
+        QTest::newRow("ERROR fails the write, the read returns it")
+            << int(Fault::Error) << QByteArray::fromHex("0946214552524f528000");
+        QTest::newRow("a lost answer fails both") << int(Fault::Drop) << QByteArray();
+        QTest::newRow("an answer cut short is none") << int(Fault::Truncated) << QByteArray();
+        QTest::newRow("without a channel nothing is sent") << -1 << QByteArray();
+    }
+    void answerRules()
+    {
+        QFETCH(int, fault);
+        QFETCH(QByteArray, read);
+        Rig rig;
+        if (fault >= 0)
+            rig.attach();
+        rig.master().injectFault(Fault(qMax(0, fault)), 3);
+        SensorWindow &w = rig.window();
+        QCOMPARE(w.bWriteFrame(std::string("\x03\x70\x21\x03", 4), true), fault == 0);
+        QCOMPARE(w.readAnswer(std::string("\x03\x70\x21\x03", 4), "").toHex(), read.toHex());
+        QCOMPARE(Access::bCheckConnection(w), fault == 0);
+        QCOMPARE(rig.master().requestCount(), fault >= 0 ? 3 : 0);
+        QVERIFY(!QApplication::overrideCursor());
+    }
 
-void TestParameterAccess::cleanupTestCase()
-{
-    qInstallMessageHandler(previousHandler);
-    setSleepFunction(nullptr);
-}
-
-void TestParameterAccess::requestsAreByteExact()
-{
-    CommRig::Rig rig;
-    rig.attach();
-    SensorWindow &w = rig.window();
-    QtProperty *filter = rig.property(QStringLiteral("FilterSettings"));
-    QVERIFY(filter);
-    setShownValue(w, filter, 2);
-    Access::addresses(w)[QStringLiteral("FilterSettings")] = QStringLiteral("4;0;6");
-
-    w.readParameter(QStringLiteral("FilterSettings"), false);
-    QCOMPARE(rig.requests(), (QList<QByteArray>{hex("057026040000"), hex("027022"),
-                                                hex("027022"), hex("027327")}));
-
-    rig.master().clearLog();
-    Access::pendingProperty(w) = filter;
-    Access::pendingValue(w) = 0x1234;
-    Access::sendDelayValue(w);
-    QCOMPARE(rig.requests(),
-             (QList<QByteArray>{hex("027327"), hex("06732404000034"), hex("027022")}));
-}
-
-void TestParameterAccess::writeStoresRawValue_data()
-{
-    QTest::addColumn<QString>("id");
-    QTest::addColumn<int>("unit");
-    QTest::addColumn<double>("decVal");
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<int>("raw");
-
-    QTest::newRow("DataStorageLock locked is stored as 2")
-        << "DataStorageLock" << 0 << 1000.0 << QVariant(1) << 2;
-    QTest::newRow("DataStorageLock unlocked is stored as 0")
-        << "DataStorageLock" << 0 << 1000.0 << QVariant(0) << 0;
-    QTest::newRow("PinFunctionA2 index 0 is stored as 1")
-        << "PinFunctionA2" << 0 << 1000.0 << QVariant(0) << 1;
-    QTest::newRow("PinFunctionA2 index 3 is stored as 5")
-        << "PinFunctionA2" << 0 << 1000.0 << QVariant(3) << 5;
-    QTest::newRow("14.504 psi threshold is stored as 1000")
-        << "ThresholdsPressure1A1" << 1 << 1000.0 << QVariant(14.504) << 1000;
-    QTest::newRow("2.36 at decVal 10 is stored as 24")
-        << "ThresholdsPressure2A1" << 0 << 10.0 << QVariant(2.36) << 24;
-    QTest::newRow("negative bar threshold") << "ThresholdsPressure1A2" << 0 << 1000.0
-                                            << QVariant(-0.5) << -500;
-    QTest::newRow("non-pressure double 1.5 is stored as 150")
-        << "DampingFactor" << 0 << 1000.0 << QVariant(1.5) << 150;
-    QTest::newRow("int is stored as it is") << "OnDelay1" << 0 << 1000.0 << QVariant(1234)
-                                            << 1234;
-    QTest::newRow("bool off is stored as 0") << "StatusLED" << 0 << 1000.0 << QVariant(false)
-                                             << 0;
-    QTest::newRow("other enumeration stores its index")
-        << "FilterSettings" << 0 << 1000.0 << QVariant(4) << 4;
-}
-
-void TestParameterAccess::writeStoresRawValue()
-{
-    QFETCH(QString, id);
-    QFETCH(int, unit);
-    QFETCH(double, decVal);
-    QFETCH(QVariant, value);
-    QFETCH(int, raw);
-
-    CommRig::Rig rig;
-    rig.attach();
-    SensorWindow &w = rig.window();
-    Access::state(w).unitIndex = unit;
-    Access::state(w).decVal = decVal;
-    QtProperty *p = rig.property(id);
-    QVERIFY(p);
-    QVERIFY(rig.master().sensor().setRawValue(id, raw + 1));
-
-    Access::pendingProperty(w) = p;
-    Access::pendingValue(w) = value;
-    Access::sendDelayValue(w);
-
-    const QList<QByteArray> writes = rig.requests(0x24);
-    QCOMPARE(writes.size(), 1);
-    const auto address = parseParameterAddress(Access::addresses(w).value(id));
-    QVERIFY(address);
-    QCOMPARE(writes.first().toHex(' '), toBytesHex(*buildWriteRequest(*address, raw)));
-    QCOMPARE(rig.master().sensor().rawValue(id), raw);
-}
-
-void TestParameterAccess::readShowsValue_data()
-{
-    QTest::addColumn<QString>("id");
-    QTest::addColumn<int>("raw");
-    QTest::addColumn<QVariant>("shown");
-
-    QTest::newRow("DataStorageLock 2 shows locked") << "DataStorageLock" << 2 << QVariant(1);
-    QTest::newRow("DataStorageLock 0 shows unlocked") << "DataStorageLock" << 0 << QVariant(0);
-    QTest::newRow("PinFunctionA2 1 shows index 0") << "PinFunctionA2" << 1 << QVariant(0);
-    QTest::newRow("PinFunctionA2 5 shows index 3") << "PinFunctionA2" << 5 << QVariant(3);
-    QTest::newRow("FF 9C of a non-pressure double reads -1.0")
-        << "DampingFactor" << -100 << QVariant(-1.0);
-    QTest::newRow("raw 2500 of a threshold reads 2.5 bar")
-        << "ThresholdsPressure1A1" << 2500 << QVariant(2.5);
-    QTest::newRow("bool 0 reads false") << "StatusLED" << 0 << QVariant(false);
-    QTest::newRow("int reads its number") << "OnDelay1" << 300 << QVariant(300);
-    QTest::newRow("one-byte enumeration") << "FilterSettings" << 5 << QVariant(5);
-}
-
-void TestParameterAccess::readShowsValue()
-{
-    QFETCH(QString, id);
-    QFETCH(int, raw);
-    QFETCH(QVariant, shown);
-
-    CommRig::Rig rig;
-    rig.attach();
-    SensorWindow &w = rig.window();
-    Access::state(w).decVal = 1000.0;
-    QtProperty *p = rig.property(id);
-    QVERIFY(p);
-    QVERIFY(rig.master().sensor().setRawValue(id, raw));
-
-    w.readParameter(id, false);
-    QCOMPARE(shownValue(w, p), shown);
-    QVERIFY(!Access::writeDelayTimer(w).isActive()); // a read is no edit
-}
-
-void TestParameterAccess::onlyTheLastOfTwoEditsIsWritten()
-{
-    CommRig::Rig rig;
-    rig.attach();
-    SensorWindow &w = rig.window();
-    Access::writeDelayTimer(w).stop();
-    QtProperty *threshold = rig.property(QStringLiteral("ThresholdsPressure1A1"));
-    QtProperty *delay = rig.property(QStringLiteral("OnDelay1"));
-    QVERIFY(threshold && delay);
-    const int thresholdBefore =
-        rig.master().sensor().rawValue(QStringLiteral("ThresholdsPressure1A1"));
-
-    Access::state(w).doubleManager->setValue(threshold, 3.0);
-    QTest::qWait(100);
-    Access::state(w).intManager->setValue(delay, 500);
-    QVERIFY(Access::writeDelayTimer(w).isActive());
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.requests(0x24).isEmpty(), 3000);
-    QTest::qWait(500);
-
-    const QList<QByteArray> writes = rig.requests(0x24);
-    QCOMPARE(writes.size(), 1);
-    QCOMPARE(addressOf(writes.first()).first, 70);
-    QCOMPARE(rig.master().sensor().rawValue(QStringLiteral("OnDelay1")), 500);
-    QCOMPARE(rig.master().sensor().rawValue(QStringLiteral("ThresholdsPressure1A1")),
-             thresholdBefore);
-}
-
-void TestParameterAccess::delayedWriteComingDueDuringReadWaitsForIt()
-{
-    CommRig::Rig rig;
-    rig.attach();
-    SensorWindow &w = rig.window();
-    QVERIFY(rig.master().sensor().setRawValue(QStringLiteral("OnDelay2"), 2500));
-
-    // An edit whose delayed write comes due while the read waits for the master;
-    // the write switches edit handling back on when it ends.
-    Access::pendingProperty(w) = rig.property(QStringLiteral("OnDelay1"));
-    Access::pendingValue(w) = 10;
-    Access::writeDelayTimer(w).start(1);
-    w.readParameter(QStringLiteral("OnDelay2"), false);
-    // The read is not disturbed, and the write waits for it to end.
-    QCOMPARE(shownValue(w, rig.property(QStringLiteral("OnDelay2"))), QVariant(2500));
-    QVERIFY(rig.requests(0x24).isEmpty());
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.requests(0x24).isEmpty(), 2000);
-    QTest::qWait(500);
-
-    QList<int> writtenIndexes;
-    for (const QByteArray &request : rig.requests(0x24))
-        writtenIndexes << addressOf(request).first;
-    QCOMPARE(writtenIndexes, QList<int>{70});
-    QCOMPARE(rig.master().sensor().rawValue(QStringLiteral("OnDelay1")), 10);
-}
-
-void TestParameterAccess::analogPointConversion_data()
-{
-    QTest::addColumn<bool>("visible");
-    QTest::addColumn<int>("raw");
-
-    QTest::newRow("hidden analog points are sent as entered") << false << 2000;
-    QTest::newRow("shown analog points go back from psi to bar") << true << 140;
-}
-
-void TestParameterAccess::analogPointConversion()
-{
-    QFETCH(bool, visible);
-    QFETCH(int, raw);
-
-    CommRig::Rig rig;
-    rig.attach();
-    SensorWindow &w = rig.window();
-    Access::setParameterVisible(w, QStringLiteral("AnalogPointsPressure"), visible);
-    QCOMPARE(w.isParameterVisible(QStringLiteral("AnalogPointsPressure")), visible);
-    Access::state(w).unitIndex = 1;
-    Access::state(w).decVal = 1000.0;
-    Access::state(w).analogHigh = 100.0;
-
-    Access::pendingProperty(w) = rig.property(QStringLiteral("analogPressure0V"));
-    Access::pendingValue(w) = 2.0;
-    Access::sendDelayValue(w);
-    QCOMPARE(rig.master().sensor().rawValue(QStringLiteral("analogPressure0V")), raw);
-}
-
-void TestParameterAccess::failedReadKeepsValue_data()
-{
-    QTest::addColumn<QString>("id");
-    QTest::addColumn<QVariant>("shown");
-    QTest::addColumn<QString>("failure");
-
-    const QList<QPair<QString, QVariant>> kinds = {
-        {QStringLiteral("ThresholdsPressure1A1"), QVariant(3.3)},
-        {QStringLiteral("DampingFactor"), QVariant(2.2)},
-        {QStringLiteral("FilterSettings"), QVariant(4)},
-        {QStringLiteral("PinFunctionA2"), QVariant(2)},
-        {QStringLiteral("StatusLED"), QVariant(true)},
-        {QStringLiteral("OnDelay1"), QVariant(4321)},
-        {QStringLiteral("ApplicationSpecificTag"), QVariant(QStringLiteral("kept"))},
-    };
-    for (const QString failure : {QStringLiteral("no channel"), QStringLiteral("fetch refused"),
-                                  QStringLiteral("read refused")}) {
-        for (const auto &kind : kinds) {
-            const QString row = kind.first + QStringLiteral(" keeps its value, ") + failure;
-            QTest::newRow(qPrintable(row)) << kind.first << kind.second << failure;
+    void identification_data()
+    {
+        QTest::addColumn<QString>("productId");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QString>("identification");
+        QTest::newRow("a four-character id matching the payload's start")
+            << "ZT41-G14-010" << "ZT41" << true << "ZT41-G14-010";
+        QTest::newRow("an id longer than four characters never matches")
+            << "ZT41-G14-010" << "ZT41-G14-010" << false << "ZT41-G14-010";
+        QTest::newRow("another model") << "ZT42-G14-100" << "ZT41" << false << "ZT42-G14-100";
+        QTest::newRow("a short payload is a mismatch and keeps the identification")
+            << "AB" << "AB" << false << "previous";
+        QTest::newRow("without a channel: no match") << "" << "ZT41" << false << "previous";
+    }
+    void identification()
+    {
+        QFETCH(QString, productId);
+        QFETCH(QString, expected);
+        QFETCH(bool, result);
+        QFETCH(QString, identification);
+        Rig rig(productId);
+        if (!productId.isEmpty())
+            rig.attach();
+        rig.state().expectedSensorId = expected;
+        Access::identification(rig.window()) = "previous";
+        for (bool initialSync : {true, false}) {
+            rig.state().initialSyncPending = initialSync;
+            rig.state().continuousDataTimer.stop();
+            QCOMPARE(rig.window().identifySensor(), result);
+            QCOMPARE(Access::identification(rig.window()), identification);
+            // The re-check timer restarts, except during the first synchronisation.
+            QCOMPARE(rig.state().continuousDataTimer.isActive(), !initialSync);
         }
     }
-    // A lost answer costs the channel's full time-out; the two kinds that used to take 0.
-    QTest::newRow("double keeps its value, fetch answer lost")
-        << "ThresholdsPressure1A1" << QVariant(3.3) << "fetch lost";
-    QTest::newRow("enumeration keeps its value, fetch answer lost")
-        << "FilterSettings" << QVariant(4) << "fetch lost";
-}
 
-void TestParameterAccess::failedReadKeepsValue()
-{
-    QFETCH(QString, id);
-    QFETCH(QVariant, shown);
-    QFETCH(QString, failure);
-
-    CommRig::Rig rig;
-    SensorWindow &w = rig.window();
-    Access::state(w).readStringsEnabled = true;
-    QtProperty *p = rig.property(id);
-    QVERIFY(p);
-    setShownValue(w, p, shown);
-    QCOMPARE(shownValue(w, p), shown);
-
-    if (failure != QLatin1String("no channel"))
+    // Edited value, raw value in the sensor, and what reading that raw value shows.
+    void rawValues_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("setting"); // unit, decVal, analog points shown
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("raw");
+        QTest::addColumn<QVariant>("read");
+        QTest::newRow("DataStorageLock locked is 2")
+            << "DataStorageLock" << "bar" << QVariant(1) << 2 << QVariant(1);
+        QTest::newRow("DataStorageLock unlocked is 0")
+            << "DataStorageLock" << "bar" << QVariant(0) << 0 << QVariant(0);
+        QTest::newRow("PinFunctionA2 choice 0 is 1")
+            << "PinFunctionA2" << "bar" << QVariant(0) << 1 << QVariant(0);
+        QTest::newRow("PinFunctionA2 choice 3 is 5")
+            << "PinFunctionA2" << "bar" << QVariant(3) << 5 << QVariant(3);
+        QTest::newRow("another enumeration is its choice")
+            << "FilterSettings" << "bar" << QVariant(4) << 4 << QVariant(4);
+        QTest::newRow("a threshold of 14.504 psi is 1.0 bar, read back in bar")
+            << "ThresholdsPressure1A1" << "psi" << QVariant(14.504) << 1000 << QVariant(1.0);
+        QTest::newRow("2.36 at decVal 10 is 24")
+            << "ThresholdsPressure2A1" << "decVal 10" << QVariant(2.36) << 24 << QVariant(2.4);
+        QTest::newRow("a negative threshold")
+            << "ThresholdsPressure1A2" << "bar" << QVariant(-0.5) << -500 << QVariant(-0.5);
+        QTest::newRow("hidden analog points go out as entered")
+            << "analogPressure0V" << "psi" << QVariant(2.0) << 2000 << QVariant(2.0);
+        QTest::newRow("shown analog points go from psi to bar")
+            << "analogPressure0V" << "psi, points shown" << QVariant(2.0) << 140
+            << QVariant(0.14);
+        QTest::newRow("an int as it is")
+            << "OnDelay1" << "bar" << QVariant(1234) << 1234 << QVariant(1234);
+        QTest::newRow("a bool on is 1")
+            << "StatusLED" << "bar" << QVariant(true) << 1 << QVariant(true);
+    }
+    void rawValues()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, setting);
+        QFETCH(QVariant, value);
+        QFETCH(int, raw);
+        QFETCH(QVariant, read);
+        Rig rig;
         rig.attach();
-    if (failure == QLatin1String("fetch refused")) {
-        rig.master().injectFault(MasterSimulator::Fault::None, 3);
-        rig.master().injectFault(MasterSimulator::Fault::Error, 1);
-    } else if (failure == QLatin1String("fetch lost")) {
-        rig.master().injectFault(MasterSimulator::Fault::None, 3);
-        rig.master().injectFault(MasterSimulator::Fault::Drop, 1);
-    } else if (failure == QLatin1String("read refused")) {
-        const auto address = parseParameterAddress(Access::addresses(w).value(id));
-        QVERIFY(address);
-        Access::addresses(w)[id] = QStringLiteral("4;0;%1").arg(address->sizeCode);
+        SensorWindow &w = rig.window();
+        rig.state().unitIndex = setting.startsWith("psi") ? 1 : 0;
+        rig.state().decVal = setting == "decVal 10" ? 10.0 : 1000.0;
+        rig.state().analogHigh = 100.0;
+        Access::setParameterVisible(w, "AnalogPointsPressure", setting.endsWith("shown"));
+        for (int other : {raw + 1, raw - 1, raw + 2}) {
+            if (rig.sensor().setRawValue(id, other))
+                break;
+        }
+        Access::pendingProperty(w) = rig.property(id);
+        Access::pendingValue(w) = value;
+        Access::sendDelayValue(w);
+        QCOMPARE(rig.requestCount(0x24), 1);
+        QCOMPARE(rig.sensor().rawValue(id), raw);
+
+        w.readParameter(id, false);
+        QCOMPARE(shown(rig, id), read);
+        QVERIFY(!Access::writeDelayTimer(w).isActive()); // a read is no edit
     }
 
-    w.readParameter(id, false);
-    if (failure != QLatin1String("no channel"))
-        QCOMPARE(rig.requests(0x27).size(), 1);
-    QCOMPARE(shownValue(w, p), shown);
-}
-
-void TestParameterAccess::otherSizeCodesAreNeitherReadNorWritten()
-{
-    CommRig::Rig rig;
-    rig.attach();
-    SensorWindow &w = rig.window();
-    QtProperty *wide = rig.property(QStringLiteral("WideCounter"));
-    QVERIFY(wide);
-    setShownValue(w, wide, 17);
-    const int before = rig.master().sensor().rawValue(QStringLiteral("WideCounter"));
-
-    w.readParameter(QStringLiteral("WideCounter"), false);
-    QVERIFY(rig.requests().isEmpty());
-    QCOMPARE(shownValue(w, wide), QVariant(17));
-
-    Access::pendingProperty(w) = wide;
-    Access::pendingValue(w) = 17;
-    Access::sendDelayValue(w);
-    QVERIFY(rig.requests(0x24).isEmpty());
-    QVERIFY(rig.requests(0x27).isEmpty());
-    QCOMPARE(rig.master().sensor().rawValue(QStringLiteral("WideCounter")), before);
-
-    w.readParameter(QStringLiteral("WideCounter"), false);
-    const QStringList messages =
-        unsupportedSizeMessages().filter(QStringLiteral("WideCounter"));
-    QCOMPARE(messages.size(), 1);
-}
-
-void TestParameterAccess::writeAllSkipsExcludedParameters()
-{
-    CommRig::Rig rig;
-    rig.attach();
-    SensorWindow &w = rig.window();
-    Access::state(w).decVal = 1000.0;
-    const QList<QPair<QString, QVariant>> values = {
-        {QStringLiteral("FilterSettings"), 3}, {QStringLiteral("OnDelay1"), 777},
-        {QStringLiteral("ThresholdsPressure1A1"), 2.5}, {QStringLiteral("DataStorageLock"), 1},
-        {QStringLiteral("PinFunctionA2"), 3}, {QStringLiteral("StatusLED"), false},
-        {QStringLiteral("DampingFactor"), 2.5}};
-    for (const auto &value : values)
-        setShownValue(w, rig.property(value.first), value.second);
-    QAction *liveData = Access::ui(w).actionEnable_live_data;
-    liveData->setChecked(true);
-    const QString tag = rig.master().sensor().text(QStringLiteral("ApplicationSpecificTag"));
-
-    Access::vWriteAllSettings(w);
-
-    QList<QPair<int, int>> written;
-    for (const QByteArray &request : rig.requests(0x24))
-        written << addressOf(request);
-    QCOMPARE(written, walkedAddresses(rig, true));
-    QVERIFY(!written.contains(qMakePair(91, 0)));  // InputMode
-    QVERIFY(!written.contains(qMakePair(73, 0)));  // TEACHBUTTON
-    QVERIFY(!written.contains(qMakePair(19, 0)));  // ProductIDReadOnly
-    // A text parameter is never overwritten with a command value.
-    QVERIFY(!written.contains(qMakePair(24, 0)));  // ApplicationSpecificTag
-    QCOMPARE(rig.master().sensor().text(QStringLiteral("ApplicationSpecificTag")), tag);
-
-    const IoLinkSim::SimulatedSensor &sensor = rig.master().sensor();
-    QCOMPARE(sensor.rawValue(QStringLiteral("FilterSettings")), 3);
-    QCOMPARE(sensor.rawValue(QStringLiteral("OnDelay1")), 777);
-    QCOMPARE(sensor.rawValue(QStringLiteral("ThresholdsPressure1A1")), 2500);
-    QCOMPARE(sensor.rawValue(QStringLiteral("DataStorageLock")), 2);
-    QCOMPARE(sensor.rawValue(QStringLiteral("PinFunctionA2")), 5);
-    QCOMPARE(sensor.rawValue(QStringLiteral("StatusLED")), 0);
-    QCOMPARE(sensor.rawValue(QStringLiteral("DampingFactor")), 250);
-
-    QVERIFY(!Access::bulkWriteRunning(w));
-    QVERIFY(liveData->isChecked());
-    QVERIFY(Access::state(w).liveDataEnabled);
-    QVERIFY(Access::state(w).continuousDataTimer.isActive());
-}
-
-void TestParameterAccess::readAllWalksAddressesInKeyOrder()
-{
-    CommRig::Rig rig;
-    rig.attach();
-    SensorWindow &w = rig.window();
-    Access::state(w).decVal = 1000.0;
-    IoLinkSim::SimulatedSensor &sensor = rig.master().sensor();
-    QVERIFY(sensor.setRawValue(QStringLiteral("OnDelay2"), 1500));
-    QVERIFY(sensor.setRawValue(QStringLiteral("ThresholdsPressure2A2"), 1250));
-    QVERIFY(sensor.setRawValue(QStringLiteral("NONCA1"), 1));
-
-    w.readAllParameters();
-
-    QList<QPair<int, int>> read;
-    for (const QByteArray &request : rig.requests(0x26))
-        read << addressOf(request);
-    QCOMPARE(read, walkedAddresses(rig, false));
-    QCOMPARE(rig.requests(0x27).size(), read.size());
-    QCOMPARE(shownValue(w, rig.property(QStringLiteral("OnDelay2"))), QVariant(1500));
-    QCOMPARE(shownValue(w, rig.property(QStringLiteral("NONCA1"))), QVariant(1));
-    QVERIFY(Access::state(w).continuousDataTimer.isActive());
-}
-
-void TestParameterAccess::channelReleasedDuringReadAll()
-{
-    CommRig::Rig rig;
-    rig.attach();
-    SensorWindow &w = rig.window();
-    rig.channel()->setLatencyMs(5);
-
-    // Sentinels the sensor does not hold: a value taken over would replace them.
-    QMap<QString, QVariant> sentinels;
-    for (const QString &id : Access::addresses(w).keys()) {
-        QtProperty *p = rig.property(id);
-        if (!p)
-            continue;
-        if (p->propertyManager() == Access::state(w).doubleManager)
-            sentinels[id] = 7.777;
-        else if (p->propertyManager() == Access::state(w).intManager)
-            sentinels[id] = 42;
+    void failedReadKeepsValue_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("failure");
+        for (const char *id : {"ThresholdsPressure1A1", "FilterSettings", "OnDelay1"}) {
+            for (const char *failure : {"fetch lost", "fetch refused", "read refused",
+                                        "no channel"})
+                QTest::addRow("%s keeps its value: %s", id, failure) << id << failure;
+        }
+    }
+    void failedReadKeepsValue()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, failure);
+        Rig rig;
+        rig.attach();
+        SensorWindow &w = rig.window();
+        QVERIFY(rig.sensor().setRawValue(id, 3));
+        w.readParameter(id, false);
+        const QVariant before = shown(rig, id);
+        QVERIFY(rig.sensor().setRawValue(id, 5));
+        rig.master().clearLog();
+        if (failure == "no channel")
+            w.setCommunication(nullptr);
+        else if (failure == "read refused")
+            Access::addresses(w)[id] = QStringLiteral("4;0;6");
         else
-            continue;
-        setShownValue(w, p, sentinels[id]);
+            rig.master().injectFault(Fault::None, 3);
+        rig.master().injectFault(failure == "fetch lost" ? Fault::Drop : Fault::Error, 1);
+        w.readParameter(id, false);
+        QCOMPARE(rig.requestCount(0x27), failure == "no channel" ? 0 : 1);
+        QCOMPARE(shown(rig, id), before);
     }
-    QVERIFY(sentinels.size() > 6);
 
-    QPointer<IoLinkSim::SimulatedChannel> channel = rig.channel();
-    int requestsAtRelease = -1;
-    QTimer::singleShot(120, &w, [&] {
-        requestsAtRelease = rig.master().requestCount();
-        w.setCommunication(nullptr);
-        channel->deleteLater();
-    });
-
-    QElapsedTimer clock;
-    clock.start();
-    w.readAllParameters();
-    QVERIFY2(clock.elapsed() < 5000, "read-all went on after the channel was released");
-    QVERIFY(requestsAtRelease > 0);
-    QTRY_VERIFY(channel.isNull());
-    QVERIFY(!w.communication());
-    QVERIFY(rig.master().requestCount() <= requestsAtRelease + 1);
-
-    // Parameters whose read had not begun keep what they showed.
-    QList<QPair<int, int>> requested;
-    for (const QByteArray &request : rig.requests(0x26))
-        requested << addressOf(request);
-    int untouched = 0;
-    for (auto it = sentinels.cbegin(); it != sentinels.cend(); ++it) {
-        const auto address = parseParameterAddress(Access::addresses(w).value(it.key()));
-        if (requested.contains(qMakePair(address->index, address->subIndex)))
-            continue;
-        QCOMPARE(shownValue(w, rig.property(it.key())), it.value());
-        ++untouched;
+    void onlyTheLastOfTwoEditsIsWritten()
+    {
+        Rig rig;
+        rig.attach();
+        const int before = rig.sensor().rawValue("ThresholdsPressure1A1");
+        rig.state().doubleManager->setValue(rig.property("ThresholdsPressure1A1"), 3.0);
+        QTest::qWait(100);
+        rig.state().intManager->setValue(rig.property("OnDelay1"), 500);
+        QTRY_COMPARE(rig.requestCount(0x24), 1);
+        QTest::qWait(500);
+        QCOMPARE(indexes(rig, 0x24), QList<int>{70});
+        QCOMPARE(rig.sensor().rawValue("OnDelay1"), 500);
+        QCOMPARE(rig.sensor().rawValue("ThresholdsPressure1A1"), before);
     }
-    QVERIFY(untouched > 0);
 
-    // Later edits and reads find no channel and send nothing.
-    w.readParameter(QStringLiteral("OnDelay1"), false);
-    QTest::qWait(50);
-    QVERIFY(rig.master().requestCount() <= requestsAtRelease + 1);
-}
+    // The master answers a fetch with the result of the last access: a delayed write
+    // that came due inside a read's transfers waits until the read has its value.
+    void delayedWriteComingDueDuringReadWaitsForIt()
+    {
+        Rig rig;
+        rig.attach();
+        SensorWindow &w = rig.window();
+        QVERIFY(rig.sensor().setRawValue("OnDelay2", 2500));
+        Access::pendingProperty(w) = rig.property("OnDelay1");
+        Access::pendingValue(w) = 10;
+        Access::writeDelayTimer(w).start(1);
+        w.readParameter("OnDelay2", false);
+        QCOMPARE(shown(rig, "OnDelay2"), QVariant(2500));
+        QVERIFY(rig.requests(0x24).isEmpty());
+        QTRY_COMPARE(indexes(rig, 0x24), QList<int>{70});
+        QCOMPARE(rig.sensor().rawValue("OnDelay1"), 10);
+    }
+
+    void readAllWalksTheAddressesInKeyOrder()
+    {
+        Rig rig;
+        rig.attach();
+        QVERIFY(rig.sensor().setRawValue("OnDelay2", 1500));
+        rig.window().readAllParameters();
+        // AnalogMode, ApplicationSpecificTag, … analogPressure10V, remoteAnalogValue.
+        QCOMPARE(indexes(rig, 0x26), (QList<int>{80, 24, 12, 65, 23, 72, 79, 71, 78, 70, 77, 67,
+                                                 74, 19, 18, 83, 21, 66, 73, 64, 68, 75, 69, 76,
+                                                 16, 81, 82, 84}));
+        QCOMPARE(rig.requestCount(0x27), 28);
+        QCOMPARE(shown(rig, "OnDelay2"), QVariant(1500));
+        QVERIFY(rig.state().continuousDataTimer.isActive());
+    }
+
+    // Write-all leaves out read-only, input-mode and teach parameters, and texts:
+    // a text parameter would get the command value written into it.
+    void writeAllSkipsExcludedParameters()
+    {
+        Rig rig;
+        rig.attach();
+        SensorWindow &w = rig.window();
+        Access::setEnum(w, "PinFunctionA2", 3);
+        Access::setDouble(w, "ThresholdsPressure1A1", 2.5);
+        rig.ui().actionEnable_live_data->setChecked(true);
+        const QString tag = rig.sensor().text("ApplicationSpecificTag");
+        Access::vWriteAllSettings(w);
+        QCOMPARE(indexes(rig, 0x24), (QList<int>{80, 12, 65, 72, 79, 71, 78, 70, 77, 67, 74, 83,
+                                                 66, 64, 68, 75, 69, 76, 81, 82, 84}));
+        QCOMPARE(rig.events.count("sleep 250"), 2 * 22); // the text has its waits, no write
+        QCOMPARE(rig.sensor().text("ApplicationSpecificTag"), tag);
+        QCOMPARE(rig.sensor().rawValue("PinFunctionA2"), 5);
+        QCOMPARE(rig.sensor().rawValue("ThresholdsPressure1A1"), 2500);
+        QVERIFY(!Access::bulkWriteRunning(w));
+        QVERIFY(rig.ui().actionEnable_live_data->isChecked() && rig.state().liveDataEnabled);
+        QVERIFY(rig.state().continuousDataTimer.isActive());
+    }
+
+    void channelReleasedDuringReadAll()
+    {
+        Rig rig;
+        rig.attach();
+        int atRelease = -1;
+        QTimer::singleShot(100, &rig.window(), [&] {
+            atRelease = rig.master().requestCount();
+            emit rig.window().vComPortSelected(QString()); // the host takes the port back
+        });
+        QElapsedTimer clock;
+        clock.start();
+        rig.window().readAllParameters();
+        QVERIFY2(clock.elapsed() < 2000, "read-all went on after the channel was released");
+        QVERIFY(atRelease > 0);
+        QVERIFY(rig.master().requestCount() <= atRelease + 1);
+    }
+
+    void factoryResetRestoresAndReadsBack()
+    {
+        Rig rig;
+        rig.attach();
+        const int filter = rig.sensor().rawValue("FilterSettings");
+        QVERIFY(rig.sensor().setRawValue("FilterSettings", filter + 2));
+        rig.window().factoryReset();
+        QVERIFY(rig.state().progressDialog.isVisible());
+        QCOMPARE(rig.state().progressBar->maximum(), 380);
+        QVERIFY(!rig.state().showProgress);
+        QCOMPARE(indexes(rig, 0x24), QList<int>{2}); // no write of all settings
+        QVERIFY(rig.ui().actionEnable_live_data->isChecked());
+        QCOMPARE(shown(rig, "FilterSettings"), QVariant(filter));
+        QCOMPARE(indexes(rig, 0x26).last(), 65); // FilterSettings once more
+    }
+
+    void progressCompletion_data()
+    {
+        QTest::addColumn<bool>("autoConnect");
+        QTest::newRow("a manual connection follows the live-data action") << false;
+        QTest::newRow("an automatic connection switches live data on") << true;
+    }
+    // The bar advances one step every 10 ms; at its end the connection is finished.
+    void progressCompletion()
+    {
+        QFETCH(bool, autoConnect);
+        Rig rig;
+        rig.attach();
+        SensorWindowState &s = rig.state();
+        s.initialSyncPending = true;
+        s.autoConnectRunning = autoConnect;
+        s.progressMaximum = 20;
+        QElapsedTimer clock;
+        clock.start();
+        rig.window().showTransferProgress(true);
+        QVERIFY(s.progressDialog.isVisible());
+        QCOMPARE(s.progressLabel->text(), QStringLiteral("updating..."));
+        QCOMPARE(s.progressDialog.size(), QSize(270, 60));
+        QTRY_VERIFY(!s.progressDialog.isVisible());
+        QVERIFY2(clock.elapsed() >= 190, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(s.progressBar->value(), 20);
+        QCOMPARE(s.progressMaximum, 350);
+        QVERIFY(s.showProgress && !s.initialSyncPending);
+        QVERIFY(s.continuousDataTimer.isActive());
+        QCOMPARE(s.liveDataEnabled, autoConnect);
+        QCOMPARE(rig.ui().actionEnable_live_data->isChecked(), autoConnect);
+        QVERIFY(s.chartPollTimer.isActive());
+        QCOMPARE(s.previousPortIndex, rig.portIndex());
+    }
+};
 
 QTEST_MAIN(TestParameterAccess)
 #include "tst_parameteraccess.moc"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/modalanswerer.h"
 #include "common/windowaccess.h"
 
 #include "plugin/pluginpaths.h"
@@ -14,49 +15,48 @@
 #include "simulatedchannel.h"
 
 #include "extensionsystem/connectionbroker.h"
-#include "utils/charts/genericchart.h"
 #include "extensionsystem/portsettings.h"
 #include "extensionsystem/sensorbasic.h"
 #include "extensionsystem/serialchannel.h"
+#include "utils/charts/genericchart.h"
 
-#include "qtpropertymanager.h"
-
-#include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QMessageBox>
-#include <QTimer>
+#include <QHash>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
-#include <QStringList>
+#include <QProgressBar>
 #include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
 
-namespace OrvexSensorPlugin {
-namespace Core {
-
-
-} // namespace Core
-} // namespace OrvexSensorPlugin
-
 namespace ConnectionRig {
 
 using Access = OrvexSensorPlugin::Core::SensorWindowTestAccess;
+using DialogScript = ModalAnswerer;
 
 inline const char *sensorName() { return "ZT4K-010 -1...10 bar"; }
 inline QString portName() { return QStringLiteral("/dev/ttySIM0"); }
-
 inline QString sourceDataFile()
 {
     return qEnvironmentVariable("TEST_SOURCE_DIR") + QStringLiteral("/data/IoLinkZT4Kfamily.xml");
 }
 
+// Where the rig in use notes the waits, and the longest time-out its in-process
+// channel grants a query (0: the query's own). Programs set them in initTestCase():
+// setSleepFunction(ConnectionRig::noteWait) records every wait without waiting.
+inline QStringList *waitLog = nullptr;
+inline int timeoutCapMs = 0;
+inline void noteWait(int ms)
+{
+    if (waitLog)
+        waitLog->append(QStringLiteral("sleep %1").arg(ms));
+}
+
 // The in-process channel to the simulated master; it notes the port settings it
-// is given and the requests it is handed, in order ("apply <baud>", "send <hex>").
+// is given and the requests it is handed with their time-outs, in order
+// ("apply <baud>", "send <hex> <ms>").
 class RecordingChannel : public IoLinkSim::SimulatedChannel
 {
 public:
@@ -65,7 +65,14 @@ public:
         , m_events(events)
     {
         setLatencyMs(1);
+        // A capped time-out is the channel's business: the frame gets its own back.
+        connect(this, &CommunicationInterface::emitFinished, this, [this](unsigned int number) {
+            const auto sent = m_sent.take(number);
+            for (std::size_t i = 0; sent.first && i < sent.second.size(); ++i)
+                sent.first->queries[i].timeoutMs = sent.second[i];
+        });
     }
+    ~RecordingChannel() override { disconnect(this, nullptr, this, nullptr); }
 
     void vApplyPortSettings(const ExtensionSystem::PortSettings &settings) override
     {
@@ -75,16 +82,23 @@ public:
 
     unsigned int uSendDataFrame(DataFrame *frame) override
     {
-        if (frame && !frame->queries.empty()) {
-            const std::string &r = frame->queries.front().request;
-            m_events->append(QStringLiteral("send ")
-                             + QString::fromLatin1(QByteArray(r.data(), int(r.size())).toHex()));
+        std::vector<double> timeouts;
+        for (FrameQuery &query : frame->queries) {
+            const QByteArray bytes(query.request.data(), int(query.request.size()));
+            m_events->append(QStringLiteral("send %1 %2").arg(QString::fromLatin1(bytes.toHex()),
+                                                              QString::number(query.timeoutMs)));
+            timeouts.push_back(query.timeoutMs);
+            if (timeoutCapMs > 0)
+                query.timeoutMs = qMin(query.timeoutMs, double(timeoutCapMs));
         }
-        return SimulatedChannel::uSendDataFrame(frame);
+        const unsigned int number = SimulatedChannel::uSendDataFrame(frame);
+        m_sent.insert(number, {frame, timeouts});
+        return number;
     }
 
 private:
     QStringList *m_events;
+    QHash<unsigned int, std::pair<DataFrame *, std::vector<double>>> m_sent;
 };
 
 // Lends channels the way the host application does: the port is given up at
@@ -105,7 +119,6 @@ public:
             return nullptr;
         release(false);
         current = factory(settings);
-        ++opened;
         return current.data();
     }
     void unregisterConnection(ExtensionSystem::PluginInterface *) override
@@ -135,84 +148,23 @@ public:
     Factory factory;
     QPointer<ExtensionSystem::CommunicationInterface> current;
     QStringList calls;
-    int opened = 0;
-};
-
-// Answers the modal questions a test provokes, one after another, each with its
-// entry of the script: "Ok" or "Cancel" for a message box's standard button, an
-// object name or text of a push button, or "" to close the dialog with its window
-// button. Without an entry a message box gets Ok and a dialog is closed. The
-// progress dialogs are modal too, but ask nothing, and are left alone.
-class DialogScript : public QObject
-{
-public:
-    explicit DialogScript(const QStringList &script = QStringList())
-        : m_script(script)
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
-        m_timer.start(10);
-    }
-
-    QStringList titles() const { return m_titles; }
-    // The message boxes' texts; an empty entry for any other dialog.
-    QStringList texts() const { return m_texts; }
-    int answered() const { return m_titles.size(); }
-
-private:
-    void poll()
-    {
-        QWidget *w = QApplication::activeModalWidget();
-        if (!w || w == m_last || !w->isVisible()
-            || w->objectName() == QLatin1String("DataFrameSenderUi")
-            || w->objectName() == QLatin1String("ProgressBarUi"))
-            return;
-        m_last = w;
-        const QString answer = m_script.value(m_titles.size(), QStringLiteral("Ok"));
-        m_titles << w->windowTitle();
-        auto *box = qobject_cast<QMessageBox *>(w);
-        m_texts << (box ? box->text() : QString());
-        if (box && (answer == QLatin1String("Ok") || answer == QLatin1String("Cancel"))) {
-            QAbstractButton *button = box->button(answer == QLatin1String("Ok")
-                                                      ? QMessageBox::Ok : QMessageBox::Cancel);
-            if (button) {
-                button->click();
-                return;
-            }
-        }
-        if (!answer.isEmpty()) {
-            for (QAbstractButton *b : w->findChildren<QAbstractButton *>()) {
-                if (b->objectName() == answer || b->text() == answer) {
-                    b->click();
-                    return;
-                }
-            }
-        }
-        w->close();
-    }
-
-    QStringList m_script;
-    QTimer m_timer;
-    QPointer<QWidget> m_last;
-    QStringList m_titles;
-    QStringList m_texts;
 };
 
 enum class Transport { InProcess, PseudoTerminal };
 
 // A plug-in object with its window in an MDI area, the simulated master behind
-// the port "/dev/ttySIM0", and the catalogue in a folder of its own (the window
+// the port "/dev/ttySIM0", and the description in a folder of its own (the window
 // writes its layout file there too).
 class Rig
 {
 public:
     explicit Rig(const QString &productId = QString(), Transport transport = Transport::InProcess)
     {
-        m_ready = m_dir.isValid()
-            && QFile::copy(sourceDataFile(),
-                           m_dir.filePath(QStringLiteral("IoLinkZT4Kfamily.xml")));
+        m_ready = m_dir.isValid() && QFile::copy(sourceDataFile(), dataFile());
         OrvexSensorPlugin::Core::setPluginFileDirectory(m_dir.path());
         m_ready = m_ready && m_description.load(dataFile());
         m_master = std::make_unique<IoLinkSim::MasterSimulator>(m_description, productId);
+        waitLog = &events;
         if (transport == Transport::PseudoTerminal) {
             m_pty = std::make_unique<IoLinkSim::PtyServer>(*m_master);
             m_ready = m_ready && m_pty->open() && m_pty->start();
@@ -221,24 +173,18 @@ public:
                 -> ExtensionSystem::CommunicationInterface * {
                 ExtensionSystem::PortSettings real = settings;
                 real.portName = device;
-                auto *channel = new ExtensionSystem::SerialChannel(real);
-                if (!channel->open()) {
-                    delete channel;
-                    return nullptr;
-                }
-                return channel;
+                auto channel = std::make_unique<ExtensionSystem::SerialChannel>(real);
+                return channel->open() ? channel.release() : nullptr;
             };
         } else {
-            IoLinkSim::MasterSimulator *master = m_master.get();
-            QStringList *log = &events;
-            broker.factory = [master, log](const ExtensionSystem::PortSettings &settings)
+            broker.factory = [this](const ExtensionSystem::PortSettings &settings)
                 -> ExtensionSystem::CommunicationInterface * {
-                auto *channel = new RecordingChannel(master, log);
+                auto *channel = new RecordingChannel(m_master.get(), &events);
                 // Opened at another rate, so that the probe's own rate shows.
                 ExtensionSystem::PortSettings opened = settings;
                 opened.baudRate = 115200;
                 channel->vApplyPortSettings(opened);
-                log->clear();
+                events.clear();
                 return channel;
             };
         }
@@ -252,7 +198,7 @@ public:
         m_plugin = new OrvexSensorPlugin::Core::SensorInterface(chosen, sub);
         m_plugin->vAvailablePortsUpdated({QStringLiteral("/dev/ttyOTHER"), portName()});
         // Forget the write that building the tree scheduled.
-        Access::writeDelayTimer(window()).stop();
+        Access::clearPendingWrite(window());
     }
 
     ~Rig()
@@ -267,6 +213,7 @@ public:
             m_pty->stop();
         m_pty.reset();
         m_master.reset();
+        waitLog = nullptr;
         OrvexSensorPlugin::Core::setPluginFileDirectory(QString());
     }
 
@@ -278,11 +225,13 @@ public:
     OrvexSensorPlugin::Core::SensorWindow &window() { return *m_plugin->sensorWindow(); }
     OrvexSensorPlugin::Core::SensorWindowState &state() { return Access::state(window()); }
     OrvexSensorPlugin::Core::SensorWindowUi &ui() { return Access::ui(window()); }
+    QtProperty *property(const QString &id) { return Access::find(window(), id); }
     QComboBox *combo() { return state().portCombo; }
     int portIndex() { return combo()->findText(portName()); }
     IoLinkSim::MasterSimulator &master() { return *m_master; }
+    IoLinkSim::SimulatedSensor &sensor() { return m_master->sensor(); }
     IoLinkSim::PtyServer *pty() { return m_pty.get(); }
-    QMdiArea &area() { return m_area; }
+    std::size_t points() { return state().chart->history(0).size(); }
 
     // The plug-in object is handed to someone else (the test deletes it itself).
     OrvexSensorPlugin::Core::SensorInterface *takePlugin()
@@ -292,16 +241,17 @@ public:
         return plugin;
     }
 
-    // Requests the master received with this control octet.
-    int requestCount(int control) const
+    // Requests the master received, in order; with a control octet only those.
+    QList<QByteArray> requests(int control = -1) const
     {
-        int count = 0;
+        QList<QByteArray> list;
         for (const auto &entry : m_master->requestLog()) {
-            if (entry.request.size() > 2 && quint8(entry.request.at(2)) == control)
-                ++count;
+            if (control < 0 || (entry.request.size() > 2 && quint8(entry.request.at(2)) == control))
+                list << entry.request;
         }
-        return count;
+        return list;
     }
+    int requestCount(int control) const { return requests(control).size(); }
 
     // Selects the port as a user would; `activated` runs the connection procedure.
     void choosePort(int index)
@@ -309,6 +259,19 @@ public:
         combo()->setCurrentIndex(index);
         emit combo()->activated(index);
     }
+
+    // The port registered through the plug-in object and the window counted as
+    // connected, as after a connection but without its transfers.
+    void attach()
+    {
+        emit window().vComPortSelected(portName());
+        combo()->setCurrentIndex(portIndex());
+        Access::connected(window()) = true;
+        events.clear();
+    }
+
+    // The transfer progress bar runs out at its next step.
+    void finishProgress() { state().progressBar->setValue(state().progressBar->maximum()); }
 
     Broker broker;
     QStringList events;

@@ -3,84 +3,77 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QMessageBox>
+#include <QMetaEnum>
 #include <QPointer>
 #include <QTimer>
-#include <QWidget>
 
-#include <functional>
-
-// Answers the modal dialogs a test provokes: polls for the active modal widget
-// and presses the chosen button, so that nothing waits for a person.
+// Answers the modal dialogs a test provokes, so that nothing waits for a person:
+// polls QApplication::activeModalWidget() and presses a button of it. A script
+// gives one answer per dialog in turn ("Ok", "Cancel", … for a message box's
+// standard button, else the text or object name of a button; "" closes the
+// dialog); after the script every dialog gets the standing answer (Ok unless set).
+// The progress dialogs are modal too but ask nothing: they are left alone.
 class ModalAnswerer : public QObject
 {
 public:
-    // `button` is matched against a message box's standard buttons first,
-    // then against the text of any push button; a null handler closes with reject().
-    explicit ModalAnswerer(QObject *parent = nullptr)
-        : QObject(parent)
+    explicit ModalAnswerer(const QStringList &script = QStringList())
+        : m_script(script)
     {
-        m_timer.setInterval(20);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
-        m_timer.start();
+        m_timer.start(10);
     }
 
-    // Every modal widget seen is answered with `standardButton`.
-    void answerWith(QMessageBox::StandardButton standardButton)
+    void answerWith(QMessageBox::StandardButton button)
     {
-        m_standard = standardButton;
-        m_text.clear();
+        m_standing = QString::fromLatin1(standardButtons().valueToKey(button));
     }
-    // Every modal widget seen is answered by clicking the button with this text or object name.
-    void answerWithButton(const QString &textOrObjectName)
-    {
-        m_text = textOrObjectName;
-        m_standard = QMessageBox::NoButton;
-    }
+    void answerWithButton(const QString &textOrObjectName) { m_standing = textOrObjectName; }
 
-    int answered() const { return m_answered; }
-    QStringList texts() const { return m_texts; }
+    int answered() const { return m_titles.size(); }
     QStringList titles() const { return m_titles; }
+    // The message boxes' texts; an empty entry for any other dialog.
+    QStringList texts() const { return m_texts; }
 
 private:
+    static QMetaEnum standardButtons()
+    {
+        const QMetaObject &meta = QMessageBox::staticMetaObject;
+        return meta.enumerator(meta.indexOfEnumerator("StandardButtons"));
+    }
+
     void poll()
     {
         QWidget *w = QApplication::activeModalWidget();
-        if (!w || w == m_last)
+        if (!w || w == m_last || !w->isVisible()
+            || w->objectName() == QLatin1String("DataFrameSenderUi")
+            || w->objectName() == QLatin1String("ProgressBarUi"))
             return;
         m_last = w;
+        const QString answer = m_script.value(m_titles.size(), m_standing);
         m_titles << w->windowTitle();
-        if (auto *box = qobject_cast<QMessageBox *>(w)) {
-            m_texts << box->text();
-            if (m_standard != QMessageBox::NoButton && box->button(m_standard)) {
-                ++m_answered;
-                box->button(m_standard)->click();
-                return;
-            }
-        } else {
-            m_texts << QString();
+        auto *box = qobject_cast<QMessageBox *>(w);
+        m_texts << (box ? box->text() : QString());
+        const int standard = box ? standardButtons().keyToValue(qPrintable(answer)) : -1;
+        QAbstractButton *button =
+            standard > 0 ? box->button(QMessageBox::StandardButton(standard)) : nullptr;
+        for (QAbstractButton *b : w->findChildren<QAbstractButton *>()) {
+            const QString text = b->text().remove(QLatin1Char('&'));
+            if (!button && !answer.isEmpty() && (text == answer || b->objectName() == answer))
+                button = b;
         }
-        if (!m_text.isEmpty()) {
-            for (QAbstractButton *b : w->findChildren<QAbstractButton *>()) {
-                if (b->text() == m_text || b->objectName() == m_text) {
-                    ++m_answered;
-                    b->click();
-                    return;
-                }
-            }
-        }
-        if (auto *dialog = qobject_cast<QDialog *>(w)) {
-            ++m_answered;
+        if (button)
+            button->click();
+        else if (auto *dialog = qobject_cast<QDialog *>(w))
             dialog->reject();
-        }
+        else
+            w->close();
     }
 
     QTimer m_timer;
     QPointer<QWidget> m_last;
-    QMessageBox::StandardButton m_standard = QMessageBox::Ok;
-    QString m_text;
-    int m_answered = 0;
-    QStringList m_texts;
+    QStringList m_script;
+    QString m_standing = QStringLiteral("Ok");
     QStringList m_titles;
+    QStringList m_texts;
 };

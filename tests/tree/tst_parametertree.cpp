@@ -1,41 +1,137 @@
-#include "treetestaccess.h"
+// The window's parameter tree: built, edited, re-expressed in another unit, relabelled.
+#include "common/windowaccess.h"
 
+#include "plugin/pluginpaths.h"
 #include "tree/descriptionreader.h"
 
 #include "extensionsystem/globals.h"
+#include "extensionsystem/sensorbasic.h"
+#include "utils/buttonmanager.h"
 
-#include "qtboolpropertymanager.h"
-#include "qtdoublepropertymanager.h"
-#include "qtenumpropertymanager.h"
-#include "qtgrouppropertymanager.h"
-#include "qtintpropertymanager.h"
-#include "qtstringpropertymanager.h"
+#include "qtpropertymanager.h"
 #include "qttreepropertybrowser.h"
 
-#include <QDockWidget>
+#include <QComboBox>
+#include <QTreeWidgetItem>
 #include <QtTest>
 
+#include <memory>
+
 using namespace OrvexSensorPlugin::Core;
-using namespace TreeFixture;
 using Access = SensorWindowTestAccess;
 
 namespace {
-QStringList ids(const QList<QtProperty *> &properties)
-{
-    QStringList result;
-    for (QtProperty *property : properties)
-        result << property->propertyId();
-    return result;
-}
-
-QtProperty *find(SensorWindow &window, const char *id)
-{
-    return window.findPropertyById(Access::root(window), id);
-}
-
 const char *const pressureIds[] = {"ThresholdsPressure1A1", "ThresholdsPressure2A1",
                                    "ThresholdsPressure1A2", "ThresholdsPressure2A2",
                                    "analogPressure0V",      "analogPressure10V"};
+
+// A parameter node labelled "<id> en" and "<id> de"; it gets the address 40;0;6
+// unless it is a category or its extra text starts with an address of its own.
+QString node(const QString &type, const QString &id, const QString &extra = QString(),
+             const QString &tag = "property")
+{
+    const bool address = type != "category" && !extra.startsWith("<index>");
+    return QString("<%1><type>%2</type><id>%3</id><text><en>%3 en</en><de>%3 de</de></text>%4%5"
+                   "</%1>")
+        .arg(tag, type, id,
+             QString(address ? "<index>40</index><subIndex>0</subIndex><size>6</size>" : ""),
+             extra);
+}
+QString topNode(const QString &type, const QString &id, const QString &extra = QString())
+{
+    return node(type, id, extra, "node");
+}
+
+// A description of the sensor `name` with the entry's fields, tree nodes and panel rows.
+QString document(const QString &nodes, const QString &fields = "<max>10</max>",
+                 const QString &name = "Fixture sensor", const QString &panelRows = QString())
+{
+    return QString("<document><documentId>IoLinkZT4Kfamily</documentId><sensorList><sensor>"
+                   "<id>FX01</id><name>%1</name>%2</sensor></sensorList><treeGui><default>%3"
+                   "</default></treeGui><guiCategory><default>%4</default></guiCategory>"
+                   "</document>")
+        .arg(name, fields, nodes, panelRows);
+}
+
+QString editTree()
+{
+    QString pressures;
+    for (const char *id : pressureIds)
+        pressures += topNode("double", id, "<min>-1</min><max>10</max>");
+    return pressures
+        + topNode("enumerator", "TemperatureSettings",
+                  "<items><i><en>bar</en></i><i><en>psi</en></i><i><en>MPa</en></i>"
+                  "<i><en>kPa</en></i></items>")
+        + topNode("category", "Settings",
+                  node("int", "Delay", "<max>1000</max>")
+                      + node("double", "Factor", "<max>99</max>")
+                      + node("bool", "Invert") + node("action", "Teach")
+                      + node("enumerator", "Mode", "<items><a><en>a</en></a><b><en>b</en></b>"
+                                                   "<c><en>c</en></c></items>")
+                      + node("string", "Tag", "<readonly>false</readonly><defaultvalue/><items>"
+                                              "<a><en>Left</en></a><b><en>Right</en></b></items>"));
+}
+
+// A description in a folder of its own, read as the file beside the host program
+// while the fixture lives, and a window opened on it with no write waiting.
+struct Fixture
+{
+    explicit Fixture(const QString &content, const char *name = "Fixture sensor")
+    {
+        QFile file(dir.filePath("IoLinkZT4Kfamily.xml"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(content.toUtf8());
+        file.close();
+        setPluginFileDirectory(dir.path());
+        ExtensionSystem::SensorBasic chosen;
+        chosen.setName(name);
+        window = std::make_unique<SensorWindow>(chosen);
+        Access::clearPendingWrite(*window);
+    }
+    ~Fixture()
+    {
+        window.reset(); // writes its layout file into the folder
+        setPluginFileDirectory(QString());
+    }
+    QtProperty *find(const char *id) const { return Access::find(*window, id); }
+    SensorWindowState &state() const { return Access::state(*window); }
+    QtProperty *pending() const { return Access::pendingProperty(*window); }
+    QVariant value() const { return Access::pendingValue(*window); }
+    QTimer &timer() const { return Access::writeDelayTimer(*window); }
+    QStringList shownIds() const
+    {
+        QStringList ids;
+        for (QtProperty *property : Access::all(*window))
+            ids << property->propertyId();
+        return ids;
+    }
+    void changeLanguage(const char *language)
+    {
+        ExtensionSystem::Globals::setLanguage(language);
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(window.get(), &change);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<SensorWindow> window;
+};
+
+// Ids of the shown nodes below `node` in pre-order, with their labels in the language.
+void walk(const boost::property_tree::ptree &node, const std::string &language,
+          QStringList &shown, QMap<QString, QString> &labels, bool parentShown = true)
+{
+    for (const auto &child : node) {
+        if (child.first != "node" && child.first != "property")
+            continue;
+        const QString id = QString::fromStdString(child.second.get<std::string>("id", ""));
+        const bool visible = parentShown && isNodeVisible(child.second);
+        if (visible)
+            shown << id;
+        if (!labels.contains(id)) // the first of two twins is the one found
+            labels.insert(id, QString::fromStdString(nodeLabel(child.second, language)));
+        walk(child.second, language, shown, labels, visible);
+    }
+}
 } // namespace
 
 class ParameterTreeTest : public QObject
@@ -43,497 +139,366 @@ class ParameterTreeTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void init() { ExtensionSystem::Globals::setLanguage("de"); }
 
-    void measuringRangeFromSensorList_data();
-    void measuringRangeFromSensorList();
-    void variantLimits_data();
-    void variantLimits();
-    void structureAndOrder();
-    void hiddenNodesAreBuiltButUnreachable();
-    void addresses_data();
-    void addresses();
-    void duplicateIds();
-    void startValues_data();
-    void startValues();
-    void stringModes_data();
-    void stringModes();
-    void labelsInLanguage();
-    void visibilityOfRows();
-    void removeSubPropertiesDetachesEverything();
-    void unusableFileLeavesTreeEmpty_data();
-    void unusableFileLeavesTreeEmpty();
-    void badNodesAreLoggedAndSkipped_data();
-    void badNodesAreLoggedAndSkipped();
+    // One node of each kind at the address 0x10; 2;7, read in German.
+    void parameterKinds_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("extra");
+        QTest::addColumn<QString>("shown"); // value text in the tree
+        QTest::addColumn<bool>("enabled");
+        const QString abc = "<items><a><en>a</en></a><b><en>b</en><de>B</de></b></items>";
+        QTest::newRow("int within its limits")
+            << "int" << "<min>-5</min><max>50</max><defaultvalue>-3</defaultvalue>" << "-3"
+            << true;
+        QTest::newRow("double limits are decimal numbers")
+            << "double" << "<min>0.5</min><max>1.5</max><defaultvalue>2</defaultvalue>" << "1.500"
+            << true;
+        QTest::newRow("bool 5 starts true") << "bool" << "<defaultvalue>5</defaultvalue>"
+                                            << "True" << true;
+        QTest::newRow("enumerator at its default index")
+            << "enumerator" << "<defaultvalue>1</defaultvalue>" + abc << "B" << true;
+        QTest::newRow("action shows its caption") << "action" << "<caption><text><de>Los</de>"
+                                                             "</text></caption>" << "Los" << true;
+        QTest::newRow("string without readonly: marked yet enabled")
+            << "string" << "<defaultvalue>***</defaultvalue>" << "***" << true;
+        QTest::newRow("string readonly true: marked and disabled")
+            << "string" << "<readonly>true</readonly><defaultvalue>s</defaultvalue>" << "s"
+            << false;
+        QTest::newRow("string readonly False: editable, yet disabled")
+            << "string" << "<readonly>False</readonly><defaultvalue>a</defaultvalue>" + abc << "a"
+            << false;
+        QTest::newRow("string readonly false: editable, with its choices")
+            << "string" << "<readonly>false</readonly><defaultvalue>a</defaultvalue>" + abc << "a"
+            << true;
+    }
+    void parameterKinds()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, extra);
+        QFETCH(QString, shown);
+        QFETCH(bool, enabled);
+        Fixture f(document(
+            topNode(type, "P", "<index>0x10</index><subIndex> 2</subIndex><size>7</size>"
+                                   + extra)));
+        QtProperty *property = f.find("P");
+        QVERIFY(property);
+        QCOMPARE(property->propertyName(), QStringLiteral("P de"));
+        QCOMPARE(property->valueText(), shown);
+        QCOMPARE(property->isEnabled(), enabled);
+        QCOMPARE(Access::addresses(*f.window).value("P"), QStringLiteral("0x10; 2;7")); // as is
+        const bool marked = type == "string" && !extra.contains("alse");
+        QCOMPARE(property->statusTip() == "readOnly", marked);
+        QCOMPARE(Access::stringItems(*f.window).value("P"),
+                 type == "string" && !marked ? QStringList({"a", "B"}) : QStringList());
+    }
+
+    void structureLookupAndBadNodes()
+    {
+        const QString child = node("int", "ChildOfBad");
+        QTest::ignoreMessage(QtWarningMsg, "Parameter \"Bad1\" left out: unknown type \"float\"");
+        QTest::ignoreMessage(QtWarningMsg, "Parameter \"Bad2\" left out: choice 1 has no \"de\" "
+                                           "text nor an \"en\" one");
+        Fixture f(document(
+            topNode("category", "General",
+                    node("int", "AB") + node("int", "A", "<max>9</max>")
+                        + node("category", "Sub", node("bool", "B") + node("double", "C"))
+                        + "<property/>"
+                        + node("int", "Hidden", "<visible>false</visible>" + node("int", "Below")
+                                                    + node("int", "Hidden2", "<visible/>")))
+            + topNode("float", "Bad1", child)
+            + topNode("enumerator", "Bad2", "<items><a><en>x</en></a><b/></items>" + child)
+            + topNode("int", "A", "<index>2</index><subIndex>3</subIndex><size>7</size>")));
+        // Bad nodes are left out with their children; hidden subtrees are built, not shown.
+        QCOMPARE(f.shownIds(), (QStringList{"General", "AB", "A", "Sub", "B", "C", "A"}));
+        QCOMPARE(Access::addresses(*f.window).keys(),
+                 (QStringList{"A", "AB", "B", "Below", "C", "Hidden", "Hidden2"}));
+        QCOMPARE(f.state().hiddenParameterIds, (QStringList{"Hidden2", "Hidden"}));
+        // Lookup: exact id, case matters, the earlier twin; the later one's address wins.
+        QCOMPARE(f.state().intManager->maximum(f.find("A")), 9);
+        QCOMPARE(Access::addresses(*f.window).value("A"), QStringLiteral("2;3;7"));
+        QCOMPARE(f.find("AB")->propertyId(), QStringLiteral("AB"));
+        QVERIFY(!f.find("a") && !f.find("root") && !f.find("Below") && !f.find("Hidden"));
+        QVERIFY(!f.window->findPropertyById(nullptr, "A"));
+    }
+
+    // A malformed description, or one without a tree, leaves the tree empty; the range
+    // of the sensor list is not applied either.
+    void unusableDescriptionLeavesTreeEmpty()
+    {
+        const QString text = document(topNode("int", "A"), "<max>99</max>");
+        for (const QString &content : {text.left(text.size() - 2),
+                                       QString(text).remove(QRegExp("<treeGui>.*</treeGui>"))}) {
+            Fixture f(content);
+            QVERIFY(Access::root(*f.window)->subProperties().isEmpty());
+            QVERIFY(f.window->browser()->topLevelItems().isEmpty());
+            QCOMPARE(f.state().maxRange, 10.0);
+        }
+    }
+
+    void rowVisibility()
+    {
+        Fixture f(document(topNode("category", "G", node("int", "A") + node("int", "B"))));
+        SensorWindow &w = *f.window;
+        w.setParameterVisible("A", false);
+        QVERIFY(!w.isParameterVisible("A") && w.isParameterVisible("B"));
+        QVERIFY(w.isParameterVisible("Unknown")); // an unknown id repeats the last answer
+        w.setParameterVisible("G", false);
+        QVERIFY(!w.isParameterVisible("G") && !w.isParameterVisible("Unknown"));
+        w.setParameterVisible("G", true);
+        QVERIFY(w.isParameterVisible("G") && !w.isParameterVisible("A") && f.find("A"));
+    }
+
+    // The model's entry gives range, decimals and start values of the pressures; an
+    // identification of 7 characters or more picks a variant by its last three.
+    void ranges_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("fields");
+        QTest::addColumn<QString>("identification");
+        QTest::addColumn<double>("maxRange");
+        QTest::addColumn<double>("minRange");
+        QTest::addColumn<int>("decimals"); // of the thresholds
+        const QString model = "Fixture sensor";
+        const QString variants =
+            "<max>10</max><decVal>1000</decVal><sensors><v><ID3>060</ID3><maxRange>60</maxRange>"
+            "<minRange>0</minRange><floatVal>100</floatVal></v><v><ID3>016</ID3><maxRange>16"
+            "</maxRange><minRange>0</minRange><floatVal>10</floatVal></v><v><ID3>016</ID3>"
+            "<maxRange>99</maxRange><minRange>5</minRange><floatVal>100</floatVal></v><v><ID3>002"
+            "</ID3><maxRange>2.5</maxRange><minRange>-1</minRange></v></sensors>";
+        QTest::newRow("decVal 10: 1 decimal")
+            << model << "<max>400</max><decVal>10</decVal>" << "" << 400.0 << -1.0 << 1;
+        QTest::newRow("no entry of this name: 10 bar, 3 decimals")
+            << "Other" << "<max>100</max><decVal>100</decVal>" << "" << 10.0 << -1.0 << 3;
+        QTest::newRow("entry without max or decVal") << model << "" << "" << 0.0 << -1.0 << 3;
+        QTest::newRow("6 characters change nothing")
+            << model << variants << "FX0100" << 10.0 << -1.0 << 3;
+        QTest::newRow("7 characters use the last three")
+            << model << variants << "FX01060" << 60.0 << 0.0 << 2;
+        QTest::newRow("duplicate ID3: the first wins")
+            << model << variants << "FX01-G14-016" << 16.0 << 0.0 << 1;
+        QTest::newRow("no matching variant keeps the range, redoes the decimals")
+            << model << variants << "FX01999" << 10.0 << -1.0 << 1;
+        QTest::newRow("variant without floatVal: 3 decimals")
+            << model << variants << "FX01-002" << 2.5 << -1.0 << 3;
+    }
+    void ranges()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, fields);
+        QFETCH(QString, identification);
+        QFETCH(double, maxRange);
+        QFETCH(double, minRange);
+        QFETCH(int, decimals);
+        Fixture f(document(editTree(), fields, name));
+        SensorWindowState &state = f.state();
+        const bool variant = !identification.isEmpty();
+        if (variant) {
+            state.doubleManager->setValue(f.find(pressureIds[0]), 1.234);
+            Access::clearPendingWrite(*f.window);
+            state.decVal = 10.0; // not the model's: shows whether the decimals were redone
+            Access::identification(*f.window) = identification;
+            f.window->applySensorVariantLimits();
+        }
+        QCOMPARE(state.maxRange, maxRange);
+        QCOMPARE(state.minRange, minRange);
+        // Thresholds start at half and a quarter of the range, the analog points span
+        // it; a variant's decimals reach the thresholds only, and are no user edit.
+        const double starts[] = {0.5, 0.25, 0.5, 0.25, 0.0, 1.0};
+        for (int i = 0; i < 6; ++i) {
+            QtProperty *property = f.find(pressureIds[i]);
+            QCOMPARE(state.doubleManager->decimals(property), i < 4 || !variant ? decimals : 3);
+            QCOMPARE(state.doubleManager->maximum(property), variant ? 10.0 : maxRange);
+            if (!variant)
+                QCOMPARE(state.doubleManager->value(property), maxRange * starts[i]);
+        }
+        QVERIFY(!f.pending() && !f.timer().isActive());
+    }
+
+    void editSchedulesWrite_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("int edit") << "Delay" << QVariant(250);
+        QTest::newRow("double edit") << "Factor" << QVariant(12.5);
+        QTest::newRow("bool edit") << "Invert" << QVariant(true);
+        QTest::newRow("enumerator edit") << "Mode" << QVariant(2);
+        QTest::newRow("button press schedules an empty text") << "Teach" << QVariant(QString());
+    }
+    void editSchedulesWrite()
+    {
+        QFETCH(QString, id);
+        QFETCH(QVariant, expected);
+        Fixture f(document(editTree()));
+        QtProperty *property = f.find(id.toLatin1().constData());
+        if (id == "Delay")
+            f.state().intManager->setValue(property, 250);
+        else if (id == "Factor")
+            f.state().doubleManager->setValue(property, 12.5);
+        else if (id == "Invert")
+            f.state().boolManager->setValue(property, true);
+        else if (id == "Mode")
+            f.state().enumManager->setValue(property, 2);
+        else
+            f.state().buttonManager->click(property);
+        QCOMPARE(f.pending(), property);
+        QCOMPARE(f.value(), expected); // QVariant compares the type too
+        QVERIFY(f.timer().isActive());
+        // Neither a text typed into the tree nor a row selected is an edit to write;
+        // a choice picked for a text parameter goes to the tree, and no further.
+        Access::clearPendingWrite(*f.window);
+        f.state().stringManager->setValue(f.find("Tag"), QStringLiteral("typed"));
+        f.window->browser()->setCurrentItem(f.window->browser()->items(f.find("Tag")).value(0));
+        QCOMPARE(f.pending(), f.find("Tag"));
+        Access::comboIndexChangedString(*f.window, QStringLiteral("Right"));
+        QCOMPARE(f.state().stringManager->value(f.find("Tag")), QStringLiteral("Right"));
+        QVERIFY(!f.timer().isActive() && !f.value().isValid());
+    }
+
+    // Edits within 400 ms of each other restart the delay and leave one write of the
+    // last value; the same property edited twice coalesces to its last value.
+    void editsWithin400msCoalesce()
+    {
+        Fixture f(document(editTree()));
+        QList<QVariant> written;
+        QObject::connect(&f.timer(), &QTimer::timeout, [&] { written << f.value(); });
+        QElapsedTimer clock;
+        clock.start();
+        f.state().intManager->setValue(f.find("Delay"), 7);
+        QTest::qWait(150);
+        if (clock.elapsed() >= 400)
+            QSKIP("The machine took 400 ms for a 150 ms wait");
+        QVERIFY(written.isEmpty());
+        f.state().intManager->setValue(f.find("Delay"), 9);
+        f.state().doubleManager->setValue(f.find("Factor"), 3.25);
+        f.state().intManager->setValue(f.find("Delay"), 11);
+        // Restarted by the later edits, not left to run out 400 ms after the first.
+        const int remaining = f.timer().remainingTime();
+        QVERIFY2(remaining > 300, qPrintable(QString::number(remaining)));
+        QTRY_COMPARE_WITH_TIMEOUT(written.size(), 1, 2000);
+        QVERIFY(clock.elapsed() >= 150 + 380); // a coarse timer may fire 5 % early
+        QCOMPARE(written.first(), QVariant(11));
+        QCOMPARE(f.pending(), f.find("Delay"));
+        QTest::qWait(450);
+        QCOMPARE(written.size(), 1);
+    }
+
+    void unitChangeReexpressesPressures_data()
+    {
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<double>("half");    // ThresholdsPressure1A1: 5 bar
+        QTest::addColumn<double>("quarter"); // ThresholdsPressure2A2: 2.5 bar
+        QTest::addColumn<double>("low");     // the range: -1 ... 10 bar
+        QTest::addColumn<double>("high");
+        QTest::newRow("bar to psi") << 1 << 72.52 << 36.26 << -14.504 << 145.04;
+        QTest::newRow("bar to MPa") << 2 << 0.5 << 0.25 << -0.1 << 1.0;
+        QTest::newRow("bar to kPa") << 3 << 500.0 << 250.0 << -100.0 << 1000.0;
+    }
+    void unitChangeReexpressesPressures()
+    {
+        QFETCH(int, unit);
+        QFETCH(double, half);
+        QFETCH(double, quarter);
+        QFETCH(double, low);
+        QFETCH(double, high);
+        Fixture f(document(editTree()));
+        QtProperty *units = f.find("TemperatureSettings");
+        QtProperty *first = f.find(pressureIds[0]);
+        QtDoublePropertyManager *doubles = f.state().doubleManager;
+        f.state().enumManager->setValue(units, unit);
+        QCOMPARE(doubles->value(first), half);
+        QCOMPARE(doubles->minimum(first), low);
+        QCOMPARE(doubles->maximum(first), high);
+        QCOMPARE(doubles->value(f.find(pressureIds[3])), quarter);
+        QCOMPARE(doubles->value(f.find(pressureIds[5])), high);
+        // The pressures changed while the handlers were off: the write waiting is the unit's.
+        QCOMPARE(f.pending(), units);
+        QCOMPARE(f.value(), QVariant(unit));
+        QVERIFY(f.timer().isActive());
+        // Back to bar, from the unit the pressures are in, restores values and range.
+        f.state().enumManager->setValue(units, 0);
+        QCOMPARE((QList<double>{doubles->value(first), doubles->minimum(first),
+                                doubles->maximum(first)}), (QList<double>{5.0, -1.0, 10.0}));
+    }
+
+    void languageChangeRelabelsTreeAndPanel()
+    {
+        ExtensionSystem::Globals::setLanguage("en");
+        const QString texts = "<readonly>false</readonly><items><i><en>a-en</en><de>a-de</de></i>"
+                              "<i><en>b-en</en><de>b-de</de></i></items>";
+        QString rows;
+        for (const char *row : {"Output 1|Ausgang 1", "Output 2|Ausgang 2", "Signal|Sig", "V|W"})
+            rows += QString("<row><text><en>%1</en><de>%2</de></text></row>")
+                        .arg(QString(row).section('|', 0, 0), QString(row).section('|', 1));
+        Fixture f(document(
+            topNode("category", "Group",
+                    node("enumerator", "Mode", "<items><i><en>one</en><de>eins</de></i><i><en>two"
+                                               "</en><de>zwei</de></i></items>")
+                        + node("action", "Teach", "<caption><text><en>Go</en><de>Los</de></text>"
+                                                  "</caption>")
+                        + node("string", "Tag", "<defaultvalue>b-en</defaultvalue>" + texts)),
+            "", "Fixture sensor", rows));
+        SensorWindowState &s = f.state();
+        s.enumManager->setValue(f.find("Mode"), 1);
+        s.portCombo->addItem("/dev/ttyX");
+        s.portCombo->setCurrentIndex(2);
+        s.outputCombo->setCurrentIndex(1);
+        Access::clearPendingWrite(*f.window);
+
+        f.changeLanguage("de");
+        QCOMPARE(f.find("Mode")->propertyName(), QStringLiteral("Mode de"));
+        QCOMPARE(s.enumManager->enumNames(f.find("Mode")), (QStringList{"eins", "zwei"}));
+        QCOMPARE(f.find("Mode")->valueText(), QStringLiteral("zwei"));
+        QCOMPARE(s.stringManager->value(f.find("Tag")), QStringLiteral("b-de"));
+        QCOMPARE(Access::stringItems(*f.window).value("Tag"), (QStringList{"a-de", "b-de"}));
+        QCOMPARE(f.find("Teach")->valueText(), QStringLiteral("Los"));
+        QStringList panel; // labels of the process-data rows, states of the first three
+        for (QTreeWidgetItem *item : s.processDataItems)
+            panel << item->text(0) + (panel.size() < 3 ? "|" + item->text(1) : QString());
+        QCOMPARE(panel, (QStringList{"Ausgang 1     |Off", "Ausgang 2     |Off", "Sig     |No",
+                                     "W     "}));
+        // The window's own texts are redone with the port and output selections kept.
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("Fixture sensor (/dev/ttyX)"));
+        QCOMPARE(s.outputCombo->currentText(), QStringLiteral("Output 2"));
+        // Relabelling changed values by program: nothing may be written for it.
+        QVERIFY(!Access::languageChanging(*f.window));
+        QVERIFY(!f.pending() && !f.timer().isActive());
+        f.changeLanguage("en");
+        QCOMPARE(s.stringManager->value(f.find("Tag")), QStringLiteral("b-en"));
+        QCOMPARE(f.find("Mode")->valueText(), QStringLiteral("two"));
+    }
+
+    // The real description builds into the tree it describes, with the model's range;
+    // every parameter is relabelled to German and back, values kept.
+    void realDescriptionRelabelledBothWays()
+    {
+        ExtensionSystem::Globals::setLanguage("en");
+        QFile real(qEnvironmentVariable("TEST_SOURCE_DIR") + "/data/IoLinkZT4Kfamily.xml");
+        QVERIFY(real.open(QIODevice::ReadOnly));
+        Fixture f(QString::fromUtf8(real.readAll()), "ZT4K-010 -1...10 bar");
+        const auto &nodes = Access::description(*f.window).get_child("document.treeGui.default");
+        QtProperty *filter = f.find("FilterSettings");
+        f.state().enumManager->setValue(filter, 1);
+        Access::clearPendingWrite(*f.window);
+        QCOMPARE(f.state().doubleManager->maximum(f.find(pressureIds[0])), 10.0);
+        for (const char *language : {"en", "de", "en"}) {
+            QStringList shown;
+            QMap<QString, QString> labels;
+            walk(nodes, language, shown, labels);
+            f.changeLanguage(language);
+            QVERIFY(shown.size() > 30);
+            QCOMPARE(f.shownIds(), shown);
+            for (QtProperty *property : Access::all(*f.window))
+                QCOMPARE(property->propertyName(), labels.value(property->propertyId()));
+            QCOMPARE(f.state().enumManager->value(filter), 1);
+            QCOMPARE(f.state().enumManager->enumNames(filter).value(0),
+                     QString(language) == "de" ? QStringLiteral("Aus") : QStringLiteral("Off"));
+            QVERIFY(!f.timer().isActive());
+        }
+    }
 };
-
-void ParameterTreeTest::init()
-{
-    ExtensionSystem::Globals::setLanguage("en");
-}
-
-void ParameterTreeTest::measuringRangeFromSensorList_data()
-{
-    QTest::addColumn<QString>("fields");
-    QTest::addColumn<QString>("entryName");
-    QTest::addColumn<int>("decimals");
-    QTest::addColumn<double>("maxRange");
-
-    QTest::newRow("decVal 10 gives 1 decimal")
-        << "<max>400</max><decVal>10</decVal>" << sensorName() << 1 << 400.0;
-    QTest::newRow("decVal 100 gives 2 decimals")
-        << "<max>100</max><decVal>100</decVal>" << sensorName() << 2 << 100.0;
-    QTest::newRow("decVal 100.5 gives 3 decimals")
-        << "<max>6</max><decVal>100.5</decVal>" << sensorName() << 3 << 6.0;
-    QTest::newRow("missing entry keeps 10 bar with 3 decimals")
-        << "<max>100</max><decVal>100</decVal>" << "Other sensor" << 3 << 10.0;
-    QTest::newRow("entry without max or decVal gives 0 and 3 decimals")
-        << "" << sensorName() << 3 << 0.0;
-}
-
-void ParameterTreeTest::measuringRangeFromSensorList()
-{
-    QFETCH(QString, fields);
-    QFETCH(QString, entryName);
-    QFETCH(int, decimals);
-    QFETCH(double, maxRange);
-
-    const QString list = sensorEntry(entryName, fields, QString());
-    DescriptionFile file(document(pressureParameters(), list));
-    QVERIFY(file.isWritten());
-    auto window = openWindow();
-    QtDoublePropertyManager *doubles = Access::state(*window).doubleManager;
-
-    QCOMPARE(Access::state(*window).maxRange, maxRange);
-    const double shares[] = {0.5, 0.25, 0.5, 0.25};
-    for (int i = 0; i < 6; ++i) {
-        QtProperty *property = find(*window, pressureIds[i]);
-        QVERIFY2(property, pressureIds[i]);
-        QCOMPARE(doubles->decimals(property), decimals);
-        QCOMPARE(doubles->maximum(property), maxRange);
-        if (i < 4)
-            QCOMPARE(doubles->value(property), maxRange * shares[i]);
-    }
-    QCOMPARE(doubles->value(find(*window, "analogPressure10V")), maxRange);
-    QCOMPARE(doubles->value(find(*window, "analogPressure0V")), 0.0);
-}
-
-void ParameterTreeTest::variantLimits_data()
-{
-    QTest::addColumn<QString>("identification");
-    QTest::addColumn<double>("maxRange");
-    QTest::addColumn<double>("minRange");
-    QTest::addColumn<double>("decVal");
-    QTest::addColumn<int>("decimals");
-
-    // The model entry says 10 bar, decVal 1000; the variants say otherwise.
-    QTest::newRow("6 characters change nothing") << "FX0100" << 10.0 << -1.0 << 10.0 << 3;
-    QTest::newRow("7 characters use the last three") << "FX01060" << 60.0 << 0.0 << 100.0 << 2;
-    QTest::newRow("duplicate ID3: the first wins") << "FX01-G14-016" << 16.0 << 0.0 << 10.0 << 1;
-    QTest::newRow("no matching variant keeps the range") << "FX01999" << 10.0 << -1.0 << 10.0
-                                                         << 1;
-    QTest::newRow("variant without floatVal gives decVal 0")
-        << "FX01-002" << 2.5 << -1.0 << 0.0 << 3;
-}
-
-void ParameterTreeTest::variantLimits()
-{
-    QFETCH(QString, identification);
-    QFETCH(double, maxRange);
-    QFETCH(double, minRange);
-    QFETCH(double, decVal);
-    QFETCH(int, decimals);
-
-    const QString variants = QStringLiteral(
-        "<variant><ID3>060</ID3><maxRange>60</maxRange><minRange>0</minRange>"
-        "<floatVal>100</floatVal></variant>"
-        "<variant><ID3>016</ID3><maxRange>16</maxRange><minRange>0</minRange>"
-        "<floatVal>10</floatVal></variant>"
-        "<variant><ID3>016</ID3><maxRange>99</maxRange><minRange>5</minRange>"
-        "<floatVal>100</floatVal></variant>"
-        "<variant><ID3>002</ID3><maxRange>2.5</maxRange><minRange>-1</minRange></variant>");
-    const QString list = sensorEntry(sensorName(), "<max>10</max><decVal>1000</decVal>",
-                                     variants);
-    DescriptionFile file(document(pressureParameters(), list));
-    auto window = openWindow();
-    SensorWindowState &state = Access::state(*window);
-
-    // A divisor that differs from the model's shows whether the decimals were redone.
-    state.decVal = 10.0;
-    Access::identification(*window) = identification;
-    window->applySensorVariantLimits();
-
-    QCOMPARE(state.maxRange, maxRange);
-    QCOMPARE(state.minRange, minRange);
-    QCOMPARE(state.decVal, decVal);
-    for (int i = 0; i < 4; ++i)
-        QCOMPARE(state.doubleManager->decimals(find(*window, pressureIds[i])), decimals);
-}
-
-void ParameterTreeTest::structureAndOrder()
-{
-    const QString tree =
-        topNode("category", "General",
-                node("int", "A", "<max>9</max>")
-                    + node("category", "Sub", node("bool", "B") + node("double", "C"))
-                    + "<property/>" + node("action", "D"))
-        + topNode("enumerator", "E",
-                  "<items><x><en>one</en></x><x><en>two</en></x></items>");
-    DescriptionFile file(document(tree));
-    auto window = openWindow();
-    SensorWindowState &state = Access::state(*window);
-
-    QCOMPARE(ids(window->collectSubProperties(Access::root(*window))),
-             (QStringList{"General", "A", "Sub", "B", "C", "D", "E"}));
-    QCOMPARE(Access::root(*window)->propertyId(), QStringLiteral("root"));
-    QCOMPARE(Access::root(*window)->propertyName(), window->windowTitle());
-
-    // Each kind lands with its manager; the empty <property/> produced nothing.
-    QCOMPARE(find(*window, "General")->propertyManager(), state.groupManager);
-    QCOMPARE(find(*window, "A")->propertyManager(), state.intManager);
-    QCOMPARE(find(*window, "B")->propertyManager(), state.boolManager);
-    QCOMPARE(find(*window, "C")->propertyManager(), state.doubleManager);
-    QCOMPARE(find(*window, "E")->propertyManager(), state.enumManager);
-    QCOMPARE(find(*window, "General")->subProperties().size(), 3);
-    QCOMPARE(state.groupManager->properties().size(), 3); // root, General, Sub
-    QCOMPARE(state.enumManager->enumNames(find(*window, "E")), (QStringList{"one", "two"}));
-    QCOMPARE(state.intManager->maximum(find(*window, "A")), 9);
-
-    // Only the root is a top-level row, and the tree sits in the left dock.
-    QCOMPARE(window->browser()->topLevelItems().size(), 1);
-    QCOMPARE(window->browser()->topLevelItems().first()->property(), Access::root(*window));
-    QCOMPARE(state.propertyDock->widget(), window->browser());
-    QCOMPARE(window->dockWidgetArea(state.propertyDock), Qt::LeftDockWidgetArea);
-    QCOMPARE(state.propertyDock->minimumWidth(), 290);
-
-    QVERIFY(!window->findPropertyById(Access::root(*window), "root"));
-    QVERIFY(!window->findPropertyById(Access::root(*window), "a")); // case matters
-    QVERIFY(!window->findPropertyById(nullptr, "A"));
-}
-
-void ParameterTreeTest::hiddenNodesAreBuiltButUnreachable()
-{
-    const QString tree =
-        topNode("category", "Shown",
-                node("int", "Hidden", "<visible>false</visible>"
-                                      + node("int", "BelowHidden")
-                                      + node("int", "HiddenBelowHidden",
-                                             "<visible>no</visible>"))
-                    + node("int", "Next"));
-    DescriptionFile file(document(tree));
-    auto window = openWindow();
-    SensorWindowState &state = Access::state(*window);
-
-    QVERIFY(find(*window, "Next"));
-    QVERIFY(!find(*window, "Hidden"));
-    QVERIFY(!find(*window, "BelowHidden"));
-    QCOMPARE(state.hiddenParameterIds, (QStringList{"HiddenBelowHidden", "Hidden"}));
-    QCOMPARE(ids(window->collectSubProperties(Access::root(*window))),
-             (QStringList{"Shown", "Next"}));
-
-    // Built all the same, with its subtree under the unattached property.
-    QtProperty *hidden = nullptr;
-    for (QtProperty *property : state.intManager->properties()) {
-        if (property->propertyId() == QLatin1String("Hidden"))
-            hidden = property;
-    }
-    QVERIFY(hidden);
-    QVERIFY(hidden->parentProperties().isEmpty());
-    QCOMPARE(ids(hidden->subProperties()), QStringList{"BelowHidden"});
-    QVERIFY(Access::addresses(*window).contains("BelowHidden"));
-    QVERIFY(Access::addresses(*window).contains("HiddenBelowHidden"));
-
-    // Asking to show it does nothing: there is no row to show.
-    window->setParameterVisible("Hidden", true);
-    QVERIFY(!find(*window, "Hidden"));
-}
-
-void ParameterTreeTest::addresses_data()
-{
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<bool>("hasAddress");
-    QTest::newRow("category has none") << "category" << false;
-    QTest::newRow("action has one") << "action" << true;
-    QTest::newRow("int has one") << "int" << true;
-    QTest::newRow("bool has one") << "bool" << true;
-    QTest::newRow("read-only string has one") << "string" << true;
-}
-
-void ParameterTreeTest::addresses()
-{
-    QFETCH(QString, type);
-    QFETCH(bool, hasAddress);
-    const QString address = "<index>0x10</index><subIndex> 2</subIndex><size>7</size>";
-    const QString extra = type == "string" ? "<defaultvalue>x</defaultvalue>" : "";
-    DescriptionFile file(document(
-        node(type, "P", address + extra, "node", false)));
-    auto window = openWindow();
-    QVERIFY(find(*window, "P"));
-    QCOMPARE(Access::addresses(*window).contains("P"), hasAddress);
-    if (hasAddress) // the texts as they stand in the file
-        QCOMPARE(Access::addresses(*window).value("P"), QStringLiteral("0x10; 2;7"));
-}
-
-void ParameterTreeTest::duplicateIds()
-{
-    DescriptionFile file(document(
-        topNode("category", "G",
-                node("int", "Twin", "<index>1</index><subIndex>0</subIndex><size>6</size>"
-                                    "<max>5</max>", "property", false))
-        + node("int", "Twin", "<index>2</index><subIndex>3</subIndex><size>7</size>"
-                              "<max>9</max>", "node", false)));
-    auto window = openWindow();
-    QtProperty *found = find(*window, "Twin");
-    QVERIFY(found);
-    QCOMPARE(Access::state(*window).intManager->maximum(found), 5); // the earlier node
-    QCOMPARE(Access::addresses(*window).value("Twin"), QStringLiteral("2;3;7")); // the later
-    QCOMPARE(Access::state(*window).intManager->properties().size(), 2);
-}
-
-void ParameterTreeTest::startValues_data()
-{
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("extra");
-    QTest::addColumn<QVariant>("expected");
-
-    QTest::newRow("double whole number 2 starts at 2.000")
-        << "double" << "<max>10</max><defaultvalue>2</defaultvalue>" << QVariant(2.0);
-    QTest::newRow("double 2.5 starts as if missing")
-        << "double" << "<max>10</max><defaultvalue>2.5</defaultvalue>" << QVariant(0.0);
-    QTest::newRow("double 2.5 as if missing, kept within its limits")
-        << "double" << "<min>1</min><max>10</max><defaultvalue>2.5</defaultvalue>"
-        << QVariant(1.0);
-    QTest::newRow("double limits are decimal numbers")
-        << "double" << "<min>0.5</min><max>1.5</max><defaultvalue>1</defaultvalue>"
-        << QVariant(1.0);
-    QTest::newRow("bool true is not a whole number")
-        << "bool" << "<defaultvalue>true</defaultvalue>"
-                                                     << QVariant(false);
-    QTest::newRow("bool 1 starts true") << "bool" << "<defaultvalue>1</defaultvalue>"
-                                        << QVariant(true);
-    QTest::newRow("bool 5 starts true") << "bool" << "<defaultvalue>5</defaultvalue>"
-                                        << QVariant(true);
-    QTest::newRow("bool missing starts false") << "bool" << "" << QVariant(false);
-    QTest::newRow("int within limits") << "int" << "<min>-5</min><max>50</max>"
-                                                   "<defaultvalue>-3</defaultvalue>"
-                                       << QVariant(-3);
-    QTest::newRow("int 7.0 starts as if missing")
-        << "int" << "<max>50</max><defaultvalue>7.0</defaultvalue>" << QVariant(0);
-    QTest::newRow("enumerator selects its default index")
-        << "enumerator" << "<defaultvalue>2</defaultvalue><items><a><en>a</en></a>"
-                           "<b><en>b</en></b><c><en>c</en></c></items>"
-        << QVariant(2);
-}
-
-void ParameterTreeTest::startValues()
-{
-    QFETCH(QString, type);
-    QFETCH(QString, extra);
-    QFETCH(QVariant, expected);
-    DescriptionFile file(document(topNode(type, "P", extra)));
-    auto window = openWindow();
-    SensorWindowState &state = Access::state(*window);
-    QtProperty *property = find(*window, "P");
-    QVERIFY(property);
-    if (type == "double") {
-        QCOMPARE(state.doubleManager->value(property), expected.toDouble());
-        QCOMPARE(state.doubleManager->decimals(property), 3);
-    } else if (type == "bool") {
-        QCOMPARE(state.boolManager->value(property), expected.toBool());
-    } else if (type == "int") {
-        QCOMPARE(state.intManager->value(property), expected.toInt());
-    } else {
-        QCOMPARE(state.enumManager->value(property), expected.toInt());
-    }
-}
-
-void ParameterTreeTest::stringModes_data()
-{
-    QTest::addColumn<QString>("readonly");
-    QTest::addColumn<bool>("marked");
-    QTest::addColumn<bool>("enabled");
-
-    QTest::newRow("without readonly: marked yet enabled") << "" << true << true;
-    QTest::newRow("readonly true: marked and disabled")
-        << "<readonly>true</readonly>" << true << false;
-    QTest::newRow("readonly false: editable with its choices")
-        << "<readonly>false</readonly>" << false << true;
-}
-
-void ParameterTreeTest::stringModes()
-{
-    QFETCH(QString, readonly);
-    QFETCH(bool, marked);
-    QFETCH(bool, enabled);
-    const QString items = "<items><a><en>Left</en></a><b><en>Right</en></b></items>";
-    DescriptionFile file(
-        document(topNode("string", "S", readonly + "<defaultvalue>***</defaultvalue>" + items)));
-    auto window = openWindow();
-    QtProperty *property = find(*window, "S");
-    QVERIFY(property);
-    QCOMPARE(Access::state(*window).stringManager->value(property), QStringLiteral("***"));
-    QCOMPARE(property->statusTip() == QLatin1String("readOnly"), marked);
-    QCOMPARE(property->isEnabled(), enabled);
-    QCOMPARE(Access::stringItems(*window).contains("S"), !marked);
-    if (!marked)
-        QCOMPARE(Access::stringItems(*window).value("S"), (QStringList{"Left", "Right"}));
-}
-
-void ParameterTreeTest::labelsInLanguage()
-{
-    ExtensionSystem::Globals::setLanguage("de");
-    const QString tree =
-        topNode("enumerator", "E",
-                "<items><a><en>one</en><de>eins</de></a><b><en>two</en><de></de></b></items>")
-        + "<node><type>int</type><id>OnlyEnglish</id><text><en>English</en></text>"
-          "<index>1</index><subIndex>0</subIndex><size>6</size></node>"
-        + topNode("action", "Go", "<caption><text><en>Start</en><de>Los</de></text></caption>");
-    DescriptionFile file(document(tree));
-    auto window = openWindow();
-    SensorWindowState &state = Access::state(*window);
-    QCOMPARE(find(*window, "E")->propertyName(), QStringLiteral("E de"));
-    QCOMPARE(state.enumManager->enumNames(find(*window, "E")), (QStringList{"eins", "two"}));
-    QCOMPARE(find(*window, "OnlyEnglish")->propertyName(), QStringLiteral("English"));
-    QCOMPARE(find(*window, "Go")->propertyName(), QStringLiteral("Go de"));
-    QCOMPARE(find(*window, "Go")->valueText(), QStringLiteral("Los"));
-}
-
-void ParameterTreeTest::visibilityOfRows()
-{
-    const QString tree = topNode("category", "G", node("int", "A") + node("int", "B"));
-    DescriptionFile file(document(tree));
-    auto window = openWindow();
-
-    QVERIFY(window->isParameterVisible("A"));
-    window->setParameterVisible("A", false);
-    QVERIFY(!window->isParameterVisible("A"));
-    QVERIFY(window->isParameterVisible("B"));
-    // An unknown id repeats the previous answer.
-    window->setParameterVisible("A", false);
-    QVERIFY(!window->isParameterVisible("A"));
-    QVERIFY(!window->isParameterVisible("Unknown"));
-    window->setParameterVisible("A", true);
-    QVERIFY(window->isParameterVisible("A"));
-    QVERIFY(window->isParameterVisible("Unknown"));
-    // Hiding a row does not detach the property: it is still found.
-    window->setParameterVisible("G", false);
-    QVERIFY(find(*window, "A"));
-    QVERIFY(!window->isParameterVisible("G"));
-}
-
-void ParameterTreeTest::removeSubPropertiesDetachesEverything()
-{
-    const QString tree = topNode("category", "G", node("category", "H", node("int", "A")))
-                         + topNode("int", "B");
-    DescriptionFile file(document(tree));
-    auto window = openWindow();
-    QtProperty *h = find(*window, "H");
-    QVERIFY(h);
-
-    Access::removeSubProperties(*window, Access::root(*window));
-    QVERIFY(Access::root(*window)->subProperties().isEmpty());
-    QVERIFY(h->subProperties().isEmpty());
-    QVERIFY(!find(*window, "B"));
-    QCOMPARE(window->browser()->topLevelItems().first()->children().size(), 0);
-    // Detached, never deleted.
-    QCOMPARE(Access::state(*window).intManager->properties().size(), 2);
-    QCOMPARE(h->propertyId(), QStringLiteral("H"));
-}
-
-void ParameterTreeTest::unusableFileLeavesTreeEmpty_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::newRow("malformed") << document(topNode("int", "A")).toUtf8().left(300);
-    QTest::newRow("no treeGui section")
-        << QByteArray("<document><documentId>IoLinkZT4Kfamily</documentId></document>");
-    QTest::newRow("nested deeper than any description")
-        << document(QString("<a>").repeated(400) + QString("</a>").repeated(400)).toUtf8();
-    QTest::newRow("no file") << QByteArray();
-}
-
-void ParameterTreeTest::unusableFileLeavesTreeEmpty()
-{
-    QFETCH(QByteArray, content);
-    QTemporaryDir dir;
-    if (!content.isEmpty()) {
-        QFile out(dir.filePath("IoLinkZT4Kfamily.xml"));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(content);
-    }
-    setPluginFileDirectory(dir.path());
-    auto window = openWindow();
-    setPluginFileDirectory(QString());
-
-    SensorWindowState &state = Access::state(*window);
-    QVERIFY(Access::root(*window));
-    QVERIFY(Access::root(*window)->subProperties().isEmpty());
-    QVERIFY(window->browser()->topLevelItems().isEmpty());
-    QVERIFY(Access::addresses(*window).isEmpty());
-    QCOMPARE(state.maxRange, 10.0); // the range limits did not run
-    QCOMPARE(state.decVal, 1000.0);
-    QVERIFY(!window->findPropertyById(Access::root(*window), "A"));
-}
-
-void ParameterTreeTest::badNodesAreLoggedAndSkipped_data()
-{
-    QTest::addColumn<QString>("badNode");
-    QTest::addColumn<QString>("logged");
-
-    const QString items = "<items><a><en>x</en></a><b><fr>y</fr></b></items>";
-    QTest::newRow("unknown type")
-        << node("float", "Bad", "", "node") << "\"Bad\" left out: unknown type \"float\"";
-    QTest::newRow("no type")
-        << "<node><id>Bad</id><index>1</index><subIndex>0</subIndex><size>6</size></node>"
-        << "\"Bad\" left out: unknown type \"\"";
-    QTest::newRow("int without size")
-        << node("int", "Bad", "<index>1</index><subIndex>0</subIndex>", "node", false)
-        << "\"Bad\" left out: no size";
-    QTest::newRow("action without index")
-        << node("action", "Bad", "<subIndex>0</subIndex><size>6</size>", "node", false)
-        << "\"Bad\" left out: no index";
-    QTest::newRow("string without defaultvalue")
-        << node("string", "Bad", "<readonly>true</readonly>", "node")
-        << "\"Bad\" left out: string without defaultvalue";
-    QTest::newRow("enumerator choice without language or en")
-        << node("enumerator", "Bad", items, "node")
-        << "\"Bad\" left out: choice 1 has no \"en\" text";
-    QTest::newRow("editable string choice without language or en")
-        << node("string", "Bad", "<readonly>false</readonly><defaultvalue/>" + items, "node")
-        << "\"Bad\" left out: choice 1 has no \"en\" text";
-}
-
-void ParameterTreeTest::badNodesAreLoggedAndSkipped()
-{
-    QFETCH(QString, badNode);
-    QFETCH(QString, logged);
-
-    // The bad node carries a good child, which goes with it.
-    badNode.insert(badNode.lastIndexOf("</node>"), node("int", "ChildOfBad"));
-    const QString tree = topNode("int", "Before") + badNode + topNode("int", "After");
-    DescriptionFile file(document(tree));
-
-    QStringList messages;
-    static QStringList *sink = nullptr;
-    sink = &messages;
-    const QtMessageHandler previous =
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context,
-                                  const QString &text) {
-            if (type == QtWarningMsg && qstrcmp(context.category, "iolink.description") == 0)
-                sink->append(text);
-        });
-    auto window = openWindow();
-    qInstallMessageHandler(previous);
-
-    QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages.first().contains(logged), qPrintable(messages.first()));
-    QCOMPARE(ids(window->collectSubProperties(Access::root(*window))),
-             (QStringList{"Before", "After"}));
-    QVERIFY(!Access::addresses(*window).contains("Bad"));
-    QVERIFY(!Access::addresses(*window).contains("ChildOfBad"));
-    QCOMPARE(Access::state(*window).intManager->properties().size(), 2);
-    QVERIFY(Access::state(*window).stringManager->properties().isEmpty());
-    QVERIFY(Access::state(*window).enumManager->properties().isEmpty());
-}
 
 QTEST_MAIN(ParameterTreeTest)
 #include "tst_parametertree.moc"

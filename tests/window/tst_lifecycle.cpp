@@ -1,18 +1,22 @@
+// The plug-in object and its window as the host sees them, against the simulated
+// master: contract, port registration, auto-connect, closing and deletion.
 #include "common/connectionrig.h"
 
 #include "utils/connectionstatus.h"
 
-#include "qtproperty.h"
-
 #include <QAction>
 #include <QDockWidget>
-#include <QLabel>
-#include <QResizeEvent>
-#include <QSettings>
+#include <QMdiArea>
+#include <QMetaMethod>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QtTest>
+
+extern "C" ExtensionSystem::PluginInterface *
+poGetInterfaceInstance(const ExtensionSystem::SensorBasic &sensor, QMdiSubWindow *subWindow);
+
+Q_DECLARE_METATYPE(const QMetaObject *)
 
 using namespace OrvexSensorPlugin::Core;
 using ConnectionRig::Access;
@@ -20,18 +24,9 @@ using ConnectionRig::DialogScript;
 using ConnectionRig::Rig;
 
 namespace {
-
-const char *const mismatchText =
-    "The connected sensor does not match currently selected sensor, please try again with the "
-    "proper sensor";
-
-QStringList portSignals(const QSignalSpy &spy)
-{
-    QStringList names;
-    for (const QList<QVariant> &args : spy)
-        names << args.at(0).toString();
-    return names;
-}
+const QString sim = ConnectionRig::portName();
+const QString other = QStringLiteral("/dev/ttyOTHER"); // offered, but refused by the host
+const QString title = QStringLiteral("ZT4K-010 -1...10 bar (%1)");
 
 } // namespace
 
@@ -40,304 +35,304 @@ class TestLifecycle : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
+    void initTestCase() { setSleepFunction([](int) {}); }
+    void cleanupTestCase() { setSleepFunction(nullptr); }
 
-    void titleFormat_data();
-    void titleFormat();
-    void titleWithoutCatalogueRecord();
-    void autoConnect_data();
-    void autoConnect();
-    void closeReleasesTheConnectionFirst();
-    void destructorWritesTheLayout();
-    void sensorUpdateHidesTheTree_data();
-    void sensorUpdateHidesTheTree();
-    void completeNameAndEventFilter();
-    void retranslationKeepsThePort();
-    void hostClosesTheWindowMidway_data();
-    void hostClosesTheWindowMidway();
-};
-
-void TestLifecycle::initTestCase()
-{
-    setSleepFunction([](int) {});
-}
-
-void TestLifecycle::cleanupTestCase()
-{
-    setSleepFunction(nullptr);
-}
-
-void TestLifecycle::titleFormat_data()
-{
-    QTest::addColumn<bool>("onPort");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("offline") << false << "ZT4K-010 -1...10 bar (Offline)";
-    QTest::newRow("a port selected") << true << "ZT4K-010 -1...10 bar (/dev/ttySIM0)";
-}
-
-void TestLifecycle::titleFormat()
-{
-    QFETCH(bool, onPort);
-    QFETCH(QString, title);
-
-    Rig rig;
-    QVERIFY(rig.isReady());
-    rig.combo()->setCurrentIndex(onPort ? rig.portIndex() : 0);
-    Access::updateWindowTitle(rig.window());
-    QCOMPARE(rig.window().windowTitle(), title);
-    QCOMPARE(rig.ui().statusBar->currentMessage(), title);
-    QVERIFY(rig.state().rootProperty);
-    QCOMPARE(rig.state().rootProperty->propertyName(), title);
-}
-
-void TestLifecycle::titleWithoutCatalogueRecord()
-{
-    QTemporaryDir dir;
-    QVERIFY(QFile::copy(ConnectionRig::sourceDataFile(),
-                        dir.filePath(QStringLiteral("IoLinkZT4Kfamily.xml"))));
-    setPluginFileDirectory(dir.path());
-    ExtensionSystem::SensorBasic chosen;
-    chosen.setName("no such sensor");
+    // The host calls both objects through their meta-objects: every signal and slot
+    // in order, as "[signal|public|protected|private] [return type] signature"; "@" is
+    // the channel's frame type.
+    void methodTables_data()
     {
-        SensorWindow window(chosen);
-        QCOMPARE(window.windowTitle(), QStringLiteral(" (Offline)"));
+        QTest::addColumn<const QMetaObject *>("metaObject");
+        QTest::addColumn<QString>("methods");
+        QTest::newRow("plug-in object") << &SensorInterface::staticMetaObject << QString(
+            "public vUpdate(QVariant);public vComPortListChanged();public vComPortChanged(QString);"
+            "public vSendDataBytes(QString);public vReceivedData(QString);"
+            "public vAvailablePortsUpdated(QStringList);public vActionOpen(QString);"
+            "public vActionExit(QString);public setWindowActive(bool);public vAboutToClose();"
+            "public vAutoConnect(QString);public setSensorName(QString);"
+            "public QString getSensorName();private receivedData(std::string)");
+        QTest::newRow("window") << &SensorWindow::staticMetaObject << QString(
+            "signal vAboutToClose();signal vSendData(QString);signal vSendFrame(@);"
+            "signal vComPortSelected(QString);signal vUpdateChart(double);signal sendQuery();"
+            "public vSensorUpdate(QVariant);public vOpenManual();public updateChart();"
+            "public updateComPortList(QStringList);public vRestoreFactorySettings();"
+            "public vExportChartData();public vClearHistory();public vPrintDocument();"
+            "public setWindowActive(bool);public vAutoConnect(QString);"
+            "public vSetCompleteName(QString);public vSaveSettings();"
+            "public bool bOpenSettings(QString);public bool bOpenSettings();"
+            "protected vLoadSettings();protected updateWindowTitle();"
+            "protected vConnectToPort(QString);protected vDisconnect();"
+            "protected enableStatusChecking(bool);protected removeSubProperties(QtProperty*);"
+            "protected queryStatusData(uint);protected queryStatusData();"
+            "protected queryChartData();protected slotContinousDataTimeout();"
+            "protected bool bCheckConnection();protected bool bConnectToSensor();"
+            "protected itemSelected(QtBrowserItem*);protected intValueChanged(QtProperty*,int);"
+            "protected doubleValueChanged(QtProperty*,double);"
+            "protected boolValueChanged(QtProperty*,bool);"
+            "protected stringValueChanged(QtProperty*,QString);"
+            "protected enumValueChanged(QtProperty*,int);protected buttonClicked(QtProperty*);"
+            "protected sendDataFrame(@*,bool);protected sendDataFrame(@*);"
+            "protected slotCurrentOutputChanged(int);protected chartThresholdChanged(uint,double);"
+            "protected enableTreeDataHandling(bool);protected enableStringManagerHandling(bool);"
+            "protected actionEnableLiveData();protected actionConnectSensor(int);"
+            "protected sendDelayValue();protected vUpdateProgressBar();"
+            "protected vWriteAllSettings(bool);protected writeAllSettings();"
+            "protected vRadAllSettings(bool);protected signalWriteModeIcon(bool);"
+            "protected signalWriteModeIcon();protected vZommResetForNoiseLine();"
+            "protected comboIndexChangedString(QString);protected comboIndexChangedInt(int)")
+                       .replace("@", "ExtensionSystem::CommunicationInterface::DataFrame");
     }
-    setPluginFileDirectory(QString());
-}
-
-void TestLifecycle::autoConnect_data()
-{
-    QTest::addColumn<QString>("productId");
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<bool>("connects");
-    QTest::addColumn<QStringList>("selections");
-    QTest::addColumn<QStringList>("messages");
-
-    const QString sim = ConnectionRig::portName();
-    QTest::newRow("the matching sensor on an offered port connects")
-        << "" << sim << true << QStringList{"", sim} << QStringList{};
-    QTest::newRow("a port not offered stays offline without a message")
-        << "" << "/dev/ttyNONE" << false << QStringList{"", "Offline", ""} << QStringList{};
-    QTest::newRow("another sensor stays offline with the warning")
-        << "ZT42-G14-100" << sim << false << QStringList{"", sim, ""}
-        << QStringList{mismatchText};
-}
-
-void TestLifecycle::autoConnect()
-{
-    QFETCH(QString, productId);
-    QFETCH(QString, port);
-    QFETCH(bool, connects);
-    QFETCH(QStringList, selections);
-    QFETCH(QStringList, messages);
-
-    Rig rig(productId);
-    QVERIFY(rig.isReady());
-    DialogScript answers;
-    QSignalSpy ports(&rig.window(), &SensorWindow::vComPortSelected);
-
-    rig.plugin()->vAutoConnect(port);
-
-    QCOMPARE(portSignals(ports), selections);
-    QCOMPARE(answers.texts(), messages);
-    QCOMPARE(rig.window().isConnected(), connects);
-    QCOMPARE(rig.state().connectionStatus->isConnected(), connects);
-    // Live data is switched on either way.
-    QVERIFY(rig.ui().actionEnable_live_data->isChecked());
-    QVERIFY(rig.state().liveDataEnabled);
-    QCOMPARE(rig.state().autoConnectRunning, connects);
-    QCOMPARE(rig.ui().sensorOperationsToolbar->isEnabled(), connects);
-    if (connects) {
-        QCOMPARE(rig.combo()->currentText(), port);
-        QCOMPARE(rig.state().previousPortIndex, rig.portIndex());
-        QCOMPARE(rig.window().windowTitle(), QStringLiteral("ZT4K-010 -1...10 bar (") + port
-                     + QStringLiteral(")"));
-        QVERIFY(rig.state().continuousDataTimer.isActive());
-        QVERIFY(rig.state().initialSyncPending);
-        QVERIFY(rig.requestCount(0x26) > 20);
-        // The progress bar's end starts the polls.
-        QTRY_VERIFY_WITH_TIMEOUT(rig.state().chart->history(0).size() >= 2, 8000);
-        QVERIFY(!rig.state().initialSyncPending);
-    } else {
-        QCOMPARE(rig.combo()->currentIndex(), 0);
-        QVERIFY(!rig.state().progressDialog.isVisible());
-        QVERIFY(rig.state().showProgress);
-        QVERIFY(!rig.plugin()->isPortRegistered());
-        QCOMPARE(rig.window().windowTitle(), QStringLiteral("ZT4K-010 -1...10 bar (Offline)"));
+    void methodTables()
+    {
+        QFETCH(const QMetaObject *, metaObject);
+        QFETCH(QString, methods);
+        QStringList actual;
+        for (int i = metaObject->methodOffset(); i < metaObject->methodCount(); ++i) {
+            const QMetaMethod m = metaObject->method(i);
+            const char *kinds[] = {"private ", "protected ", "public "};
+            actual << (m.methodType() == QMetaMethod::Signal ? "signal " : kinds[m.access()])
+                    + QString(m.returnType() == QMetaType::Void ? "" : m.typeName() + QString(" "))
+                    + m.methodSignature();
+        }
+        QCOMPARE(actual, methods.split(';'));
     }
-}
 
-void TestLifecycle::closeReleasesTheConnectionFirst()
-{
-    Rig rig;
-    QVERIFY(rig.isReady());
-    rig.plugin()->vAutoConnect(ConnectionRig::portName());
-    QVERIFY(rig.window().isConnected());
-    QTRY_VERIFY_WITH_TIMEOUT(rig.requestCount(0x22) > 3, 8000);
+    void identityAndFactory()
+    {
+        Rig rig;
+        QVERIFY(rig.isReady());
+        QCOMPARE(rig.plugin()->pluginIdentifier(), QStringLiteral("OrvexSensorPlugin"));
+        QCOMPARE(rig.plugin()->pluginGroup(), QStringLiteral("OrvexSensors"));
+        QCOMPARE(rig.window().size(), QSize(850, 500)); // 800 wide asked, 850 at least
+        rig.plugin()->vUpdate(QStringLiteral("true")); // the host hides the tree, then shows it
+        QVERIFY(rig.state().propertyDock->isHidden());
+        rig.plugin()->vUpdate(false);
+        QVERIFY(!rig.state().propertyDock->isHidden());
+        ExtensionSystem::SensorBasic sensor;
+        sensor.setName(ConnectionRig::sensorName());
+        QCOMPARE(poGetInterfaceInstance(sensor, nullptr), nullptr); // no sub-window, no object
+        QMdiArea area;
+        QMdiSubWindow *sub = area.addSubWindow(new QWidget);
+        auto *made = qobject_cast<SensorInterface *>(poGetInterfaceInstance(sensor, sub));
+        QVERIFY(made && made != rig.plugin());
+        QCOMPARE(sub->widget(), made->sensorWindow());
+        delete made;
+        QCOMPARE(rig.broker.calls, QStringList{"unregister plugin"});
+    }
 
-    QStringList order;
-    connect(&rig.window(), &SensorWindow::vComPortSelected, this,
-            [&order](const QString &port) { order << QStringLiteral("port '%1'").arg(port); });
-    connect(&rig.window(), &SensorWindow::vAboutToClose, this,
-            [&order] { order << QStringLiteral("about to close"); });
+    // Port selections of the window and the host calls they must cause.
+    void registration_data()
+    {
+        QTest::addColumn<QStringList>("ports");
+        QTest::addColumn<QStringList>("calls");
+        const QString reg = "register ";
+        QTest::newRow("a port registers") << QStringList{sim} << QStringList{reg + sim};
+        QTest::newRow("the same port again calls nothing")
+            << QStringList{sim, sim} << QStringList{reg + sim};
+        QTest::newRow("another port unregisters first; refused, it leaves no channel")
+            << QStringList{sim, other} << QStringList{reg + sim, "unregister", reg + other};
+        QTest::newRow("a refused port is not asked for again")
+            << QStringList{other, other} << QStringList{reg + other};
+        QTest::newRow("no port while connected unregisters once")
+            << QStringList{sim, "", ""} << QStringList{reg + sim, "unregister"};
+        QTest::newRow("no port while not connected calls nothing")
+            << QStringList{""} << QStringList{};
+    }
+    void registration()
+    {
+        QFETCH(QStringList, ports);
+        QFETCH(QStringList, calls);
+        Rig rig;
+        QVERIFY(rig.isReady());
+        for (const QString &port : ports)
+            emit rig.window().vComPortSelected(port);
+        QCOMPARE(rig.broker.calls, calls);
+        const bool registered = ports.last() == sim;
+        QCOMPARE(rig.plugin()->isPortRegistered(), registered);
+        QCOMPARE(rig.window().communication(), registered ? rig.broker.current.data() : nullptr);
+        if (registered) { // the catalogue's delays for this sensor: 2 and 10 ms
+            const ExtensionSystem::PortSettings asked = rig.broker.current->currentPortSettings();
+            QCOMPARE(asked.characterDelay, 2);
+            QCOMPARE(asked.lineDelay, 10);
+            QCOMPARE(asked.interFrameDelay, 0);
+        }
+    }
 
-    QVERIFY(rig.window().close());
+    void portListAndBytesWhileRegistered()
+    {
+        Rig rig;
+        QVERIFY(rig.isReady());
+        rig.plugin()->vSendDataBytes(QStringLiteral("dropped without a channel"));
+        emit rig.window().vComPortSelected(sim);
+        rig.plugin()->vAvailablePortsUpdated({"/dev/ttyA", "/dev/ttyC"});
+        QStringList items;
+        for (int i = 0; i < rig.combo()->count(); ++i)
+            items << rig.combo()->itemText(i);
+        QCOMPARE(items, (QStringList{"Offline", "", "/dev/ttyA", "/dev/ttyC", sim}));
+        QCOMPARE(rig.broker.calls, QStringList{"register " + sim}); // refilling changes nothing
+        rig.plugin()->vSendDataBytes(QString::fromLatin1("AB\0CD", 5)); // up to the first NUL
+        rig.plugin()->vSendDataBytes(QString::fromLatin1("\xE9x"));     // Latin-1 bytes
+        QStringList requests;
+        for (const auto &entry : rig.master().requestLog())
+            requests << QString::fromLatin1(entry.request);
+        QCOMPARE(requests, (QStringList{"AB", QString::fromLatin1("\xE9x")}));
+    }
 
-    QCOMPARE(order, QStringList({"port ''", "about to close"}));
-    QVERIFY(!rig.window().isConnected());
-    QVERIFY(!rig.plugin()->isPortRegistered());
-    QVERIFY(!rig.window().communication());
-    QVERIFY(!rig.ui().actionEnable_live_data->isChecked());
-    QVERIFY(!rig.state().liveDataEnabled);
-    QVERIFY(!rig.state().showProgress);
-    QVERIFY(!rig.state().chartPollTimer.isActive());
-    QVERIFY(!rig.state().continuousDataTimer.isActive());
-    QTest::qWait(100);
-    const int requests = rig.master().requestCount();
-    // Neither timer reaches its slot any more, even when started.
-    rig.state().chartPollTimer.start(1);
-    QTest::qWait(200);
-    QCOMPARE(rig.master().requestCount(), requests);
-}
+    void autoConnect_data()
+    {
+        QTest::addColumn<QString>("productId");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QStringList>("selections"); // ports the window asks the host for
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("the matching sensor on an offered port connects")
+            << "" << sim << QStringList{"", sim} << QStringList{};
+        QTest::newRow("a port not offered stays offline without a message")
+            << "" << "/dev/ttyNONE" << QStringList{"", "Offline", ""} << QStringList{};
+        QTest::newRow("another sensor stays offline with the warning")
+            << "ZT42-G14-100" << sim << QStringList{"", sim, ""}
+            << QStringList{"The connected sensor does not match currently selected sensor, "
+                           "please try again with the proper sensor"};
+    }
+    void autoConnect()
+    {
+        QFETCH(QString, productId);
+        QFETCH(QString, port);
+        QFETCH(QStringList, selections);
+        QFETCH(QStringList, messages);
+        Rig rig(productId);
+        QVERIFY(rig.isReady());
+        DialogScript answers;
+        QSignalSpy ports(&rig.window(), &SensorWindow::vComPortSelected);
+        rig.plugin()->vAutoConnect(port);
+        QStringList asked;
+        for (const QList<QVariant> &args : ports)
+            asked << args.at(0).toString();
+        QCOMPARE(asked, selections);
+        QCOMPARE(answers.texts(), messages);
+        const bool connects = selections.size() == 2;
+        QCOMPARE((QVector<bool>{rig.window().isConnected(), rig.plugin()->isPortRegistered(),
+                              rig.state().connectionStatus->isConnected(),
+                              rig.ui().sensorOperationsToolbar->isEnabled()}),
+                 QVector<bool>(4, connects));
+        QVERIFY(rig.ui().actionEnable_live_data->isChecked()); // live data on either way
+        QVERIFY(rig.state().liveDataEnabled);
+        const QString expected = title.arg(connects ? port : "Offline");
+        QCOMPARE(rig.window().windowTitle(), expected);
+        QCOMPARE(rig.ui().statusBar->currentMessage(), expected);
+        QCOMPARE(rig.state().rootProperty->propertyName(), expected);
+        QCOMPARE(rig.combo()->currentIndex(), connects ? rig.portIndex() : 0);
+        if (connects) {
+            QVERIFY(rig.state().continuousDataTimer.isActive());
+            QVERIFY(rig.requestCount(0x26) > 20); // every parameter read
+            // The progress bar's end starts the polls.
+            QTRY_VERIFY_WITH_TIMEOUT(rig.state().chart->history(0).size() >= 2, 8000);
+            QVERIFY(!rig.state().initialSyncPending);
+        }
+    }
 
-void TestLifecycle::destructorWritesTheLayout()
-{
-    Rig rig;
-    QVERIFY(rig.isReady());
-    QVERIFY(!QFile::exists(rig.iniFile()));
-    rig.plugin()->vAutoConnect(ConnectionRig::portName());
-    QVERIFY(rig.window().isConnected());
-    rig.master().setAnswerDelayMs(500);
-    // A poll in flight when the window goes: its frame goes with the window.
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.state().pendingFrames.isEmpty(), 8000);
-    QPointer<SensorWindow> window(&rig.window());
+    void hostExitWhileConnectedReleasesTheConnectionFirst()
+    {
+        Rig rig;
+        QVERIFY(rig.isReady());
+        rig.plugin()->vAutoConnect(sim);
+        QVERIFY(rig.window().isConnected());
+        QTRY_VERIFY_WITH_TIMEOUT(rig.requestCount(0x22) > 3, 8000);
+        QStringList order;
+        connect(&rig.window(), &SensorWindow::vComPortSelected, this,
+                [&order](const QString &port) { order << "port '" + port + "'"; });
+        connect(&rig.window(), &SensorWindow::vAboutToClose, this,
+                [&order] { order << QStringLiteral("about to close"); });
+        rig.plugin()->vActionExit(QString());
+        QCOMPARE(order, QStringList({"port ''", "about to close"}));
+        QCOMPARE(rig.broker.calls.last(), QStringLiteral("unregister"));
+        QVERIFY(!rig.window().isConnected() && !rig.plugin()->isPortRegistered());
+        QVERIFY(!rig.window().communication() && !rig.broker.current);
+        QVERIFY(!rig.ui().actionEnable_live_data->isChecked() && !rig.state().liveDataEnabled);
+        QVERIFY(!rig.state().chartPollTimer.isActive());
+        QVERIFY(!rig.state().continuousDataTimer.isActive());
+        QTest::qWait(100);
+        const int requests = rig.master().requestCount();
+        rig.state().chartPollTimer.start(1); // no longer reaches its slot
+        rig.plugin()->vSendDataBytes(QStringLiteral("after release"));
+        QTest::qWait(200);
+        QCOMPARE(rig.master().requestCount(), requests);
+    }
 
-    delete rig.takePlugin();
+    // The window goes with the plug-in object, a poll in flight; its layout file is
+    // written, and the next window of the sensor opens with that layout.
+    void hostDeletesThePluginWhileConnected()
+    {
+        Rig rig;
+        QVERIFY(rig.isReady());
+        rig.window().addToolBar(Qt::BottomToolBarArea, rig.ui().chartToolbar);
+        rig.plugin()->vAutoConnect(sim);
+        QVERIFY(rig.window().isConnected());
+        rig.master().setAnswerDelayMs(500);
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.state().pendingFrames.isEmpty(), 8000);
+        QPointer<SensorWindow> window(&rig.window());
+        delete rig.takePlugin();
+        QVERIFY(!window);
+        ExtensionSystem::SensorBasic chosen;
+        chosen.setName(ConnectionRig::sensorName());
+        setPluginFileDirectory(QFileInfo(rig.iniFile()).absolutePath());
+        SensorWindow next(chosen);
+        QCOMPARE(next.toolBarArea(Access::ui(next).chartToolbar), Qt::BottomToolBarArea);
+        QCOMPARE(next.toolBarArea(Access::ui(next).fileToolBar), Qt::TopToolBarArea);
+    }
 
-    QVERIFY(!window);
-    QSettings settings(rig.iniFile(), QSettings::IniFormat);
-    QVERIFY(!settings.value(QStringLiteral("SensorWindow/geometry")).toByteArray().isEmpty());
-    const QByteArray state = settings.value(QStringLiteral("SensorWindow/state")).toByteArray();
-    QVERIFY(!state.isEmpty());
-
-    // It is a layout of this window, version 0.
-    ExtensionSystem::SensorBasic chosen;
-    chosen.setName(ConnectionRig::sensorName());
-    setPluginFileDirectory(QFileInfo(rig.iniFile()).absolutePath());
-    SensorWindow next(chosen);
-    QVERIFY(next.restoreState(state, 0));
-    QVERIFY(!next.restoreState(state, 1));
-}
-
-void TestLifecycle::sensorUpdateHidesTheTree_data()
-{
-    QTest::addColumn<QVariant>("hide");
-    QTest::addColumn<bool>("hidden");
-    QTest::newRow("true hides") << QVariant(true) << true;
-    QTest::newRow("false shows") << QVariant(false) << false;
-    QTest::newRow("text true hides") << QVariant(QStringLiteral("true")) << true;
-    QTest::newRow("invalid shows") << QVariant() << false;
-}
-
-void TestLifecycle::sensorUpdateHidesTheTree()
-{
-    QFETCH(QVariant, hide);
-    QFETCH(bool, hidden);
-
-    Rig rig;
-    QVERIFY(rig.isReady());
-    rig.state().propertyDock->setVisible(hidden ? true : false);
-    rig.plugin()->vUpdate(hide);
-    QCOMPARE(rig.state().propertyDock->isHidden(), hidden);
-}
-
-void TestLifecycle::completeNameAndEventFilter()
-{
-    Rig rig;
-    QVERIFY(rig.isReady());
-    rig.window().vSetCompleteName(QStringLiteral("Line 3 / tank"));
-    QCOMPARE(rig.state().completeName, QStringLiteral("Line 3 / tank"));
-
-    // The filter lets everything through.
-    QLabel watched;
-    watched.installEventFilter(&rig.window());
-    QResizeEvent resize(QSize(10, 10), QSize(5, 5));
-    QVERIFY(!rig.window().eventFilter(&watched, &resize));
-}
-
-void TestLifecycle::retranslationKeepsThePort()
-{
-    Rig rig;
-    QVERIFY(rig.isReady());
-    rig.combo()->setCurrentIndex(rig.portIndex());
-    rig.state().outputCombo->setCurrentIndex(1);
-    rig.window().retranslateWindowTexts();
-    QCOMPARE(rig.combo()->currentIndex(), rig.portIndex());
-    QCOMPARE(rig.combo()->itemText(0), QStringLiteral("Offline"));
-    QCOMPARE(rig.state().outputCombo->currentIndex(), 1);
-    QCOMPARE(rig.state().outputCombo->itemText(1), QStringLiteral("Output 2"));
-    QCOMPARE(rig.state().processDataDock->windowTitle(), QStringLiteral(" Process data"));
-    QCOMPARE(rig.window().windowTitle(), QStringLiteral("ZT4K-010 -1...10 bar (/dev/ttySIM0)"));
-}
-
-void TestLifecycle::hostClosesTheWindowMidway_data()
-{
-    // control -1: points in the chart instead of requests of that control octet
-    QTest::addColumn<int>("control");
-    QTest::addColumn<int>("count");
-    QTest::newRow("during the probe") << 0x12 << 1;
-    QTest::newRow("during the identification") << 0x11 << 1;
-    QTest::newRow("during the read of all settings under the progress dialog") << 0x26 << 5;
-    QTest::newRow("while live data are polled") << -1 << 2;
-}
-
-// What the host does when the user closes the sub-window: close the plug-in's
-// window, then delete the plug-in object later, which may well be inside one of
-// the window's own waits for a transfer.
-void TestLifecycle::hostClosesTheWindowMidway()
-{
-    QFETCH(int, control);
-    QFETCH(int, count);
-
-    Rig rig;
-    QVERIFY(rig.isReady());
-    QPointer<SensorInterface> plugin(rig.takePlugin());
-    QPointer<SensorWindow> window(plugin->sensorWindow());
-    DialogScript answers;
-    bool closed = false;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, &watch, [&] {
-        if (closed || !plugin)
-            return;
-        const int seen = control < 0 ? int(Access::state(*window).chart->history(0).size())
-                                     : rig.requestCount(control);
-        if (seen < count)
-            return;
-        closed = true;
-        window->close();
-        plugin->deleteLater();
-    });
-    watch.start(1);
-
-    // The window's code is on the stack until vAutoConnect() returns.
-    bool returned = false;
-    bool goneUnderItsCode = false;
-    connect(window, &QObject::destroyed, this, [&] { goneUnderItsCode = !returned; });
-    plugin->vAutoConnect(ConnectionRig::portName());
-    returned = true;
-    QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
-    QTRY_VERIFY(!plugin);
-    QTRY_VERIFY(!window);
-    QVERIFY(!goneUnderItsCode);
-    // Closing is no failure of the sensor: nothing to tell.
-    QCOMPARE(answers.texts(), QStringList());
-    QVERIFY(!rig.broker.current);
-    // Nothing keeps talking to the master.
-    const int requests = rig.master().requestCount();
-    QTest::qWait(300);
-    QCOMPARE(rig.master().requestCount(), requests);
-}
+    void hostClosesTheWindowMidway_data()
+    {
+        // control -1: points in the chart instead of requests of that control octet
+        QTest::addColumn<int>("control");
+        QTest::addColumn<int>("count");
+        QTest::newRow("during the probe") << 0x12 << 1;
+        QTest::newRow("during the identification") << 0x11 << 1;
+        QTest::newRow("during the read of all settings under the progress dialog") << 0x26 << 5;
+        QTest::newRow("while live data are polled") << -1 << 2;
+    }
+    // What the host does when the user closes the sub-window: close the plug-in's
+    // window, then delete the plug-in object later, which may well be inside one of
+    // the window's own waits for a transfer.
+    void hostClosesTheWindowMidway()
+    {
+        QFETCH(int, control);
+        QFETCH(int, count);
+        Rig rig;
+        QVERIFY(rig.isReady());
+        QPointer<SensorInterface> plugin(rig.takePlugin());
+        QPointer<SensorWindow> window(plugin->sensorWindow());
+        DialogScript answers;
+        bool closed = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, &watch, [&] {
+            if (closed || !plugin)
+                return;
+            const int seen = control < 0 ? int(Access::state(*window).chart->history(0).size())
+                                         : rig.requestCount(control);
+            if (seen < count)
+                return;
+            closed = true;
+            window->close();
+            plugin->deleteLater();
+        });
+        watch.start(1);
+        // The window's code is on the stack until vAutoConnect() returns.
+        bool returned = false;
+        bool goneUnderItsCode = false;
+        connect(window, &QObject::destroyed, this, [&] { goneUnderItsCode = !returned; });
+        plugin->vAutoConnect(sim);
+        returned = true;
+        QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
+        QTRY_VERIFY(!plugin && !window);
+        QVERIFY(!goneUnderItsCode);
+        QCOMPARE(answers.texts(), QStringList()); // closing is no failure of the sensor
+        QVERIFY(!rig.broker.current);
+        const int requests = rig.master().requestCount();
+        QTest::qWait(300);
+        QCOMPARE(rig.master().requestCount(), requests); // nothing talks to the master any more
+    }
+};
 
 QTEST_MAIN(TestLifecycle)
 #include "tst_lifecycle.moc"
