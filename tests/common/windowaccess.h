@@ -27,6 +27,18 @@ struct SensorWindowTestAccess
     static QTimer &writeDelayTimer(W &w) { return w.writeDelayTimer; }
     static QtProperty *&pendingProperty(W &w) { return w.pendingProperty; }
     static QVariant &pendingValue(W &w) { return w.pendingValue; }
+    // The edits waiting for the write delay, "id=value" in the order they go out.
+    static QStringList pendingWrites(W &w)
+    {
+        QStringList writes;
+        for (const auto &write : w.pendingWrites)
+            writes << write.id + QLatin1Char('=') + write.value.toString();
+        return writes;
+    }
+    static void scheduleWrite(W &w, const QString &id, const QVariant &value)
+    {
+        w.scheduleWrite(find(w, id), value);
+    }
     static QMap<QString, QString> &addresses(W &w) { return w.parameterAddresses; }
     static QMap<QString, QStringList> &stringItems(W &w) { return w.stringItems; }
     static bool &languageChanging(W &w) { return w.languageChanging; }
@@ -114,6 +126,7 @@ struct SensorWindowTestAccess
         w.writeDelayTimer.stop();
         w.pendingProperty = nullptr;
         w.pendingValue = QVariant();
+        w.pendingWrites.clear();
     }
 };
 

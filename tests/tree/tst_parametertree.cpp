@@ -261,6 +261,7 @@ private slots:
         QTest::addColumn<double>("maxRange");
         QTest::addColumn<double>("minRange");
         QTest::addColumn<int>("decimals"); // of the thresholds
+        QTest::addColumn<double>("decVal");
         const QString model = "Fixture sensor";
         const QString variants =
             "<max>10</max><decVal>1000</decVal><sensors><v><ID3>060</ID3><maxRange>60</maxRange>"
@@ -269,20 +270,21 @@ private slots:
             "<maxRange>99</maxRange><minRange>5</minRange><floatVal>100</floatVal></v><v><ID3>002"
             "</ID3><maxRange>2.5</maxRange><minRange>-1</minRange></v></sensors>";
         QTest::newRow("decVal 10: 1 decimal")
-            << model << "<max>400</max><decVal>10</decVal>" << "" << 400.0 << -1.0 << 1;
+            << model << "<max>400</max><decVal>10</decVal>" << "" << 400.0 << -1.0 << 1 << 10.0;
         QTest::newRow("no entry of this name: 10 bar, 3 decimals")
-            << "Other" << "<max>100</max><decVal>100</decVal>" << "" << 10.0 << -1.0 << 3;
-        QTest::newRow("entry without max or decVal") << model << "" << "" << 0.0 << -1.0 << 3;
+            << "Other" << "<max>100</max><decVal>100</decVal>" << "" << 10.0 << -1.0 << 3 << 1000.0;
+        QTest::newRow("entry without max or decVal: raw values in bar")
+            << model << "" << "" << 0.0 << -1.0 << 3 << 1.0;
         QTest::newRow("6 characters change nothing")
-            << model << variants << "FX0100" << 10.0 << -1.0 << 3;
+            << model << variants << "FX0100" << 10.0 << -1.0 << 3 << 10.0;
         QTest::newRow("7 characters use the last three")
-            << model << variants << "FX01060" << 60.0 << 0.0 << 2;
+            << model << variants << "FX01060" << 60.0 << 0.0 << 2 << 100.0;
         QTest::newRow("duplicate ID3: the first wins")
-            << model << variants << "FX01-G14-016" << 16.0 << 0.0 << 1;
+            << model << variants << "FX01-G14-016" << 16.0 << 0.0 << 1 << 10.0;
         QTest::newRow("no matching variant keeps the range, redoes the decimals")
-            << model << variants << "FX01999" << 10.0 << -1.0 << 1;
-        QTest::newRow("variant without floatVal: 3 decimals")
-            << model << variants << "FX01-002" << 2.5 << -1.0 << 3;
+            << model << variants << "FX01999" << 10.0 << -1.0 << 1 << 10.0;
+        QTest::newRow("variant without floatVal: raw values in bar, 3 decimals")
+            << model << variants << "FX01-002" << 2.5 << -1.0 << 3 << 1.0;
     }
     void ranges()
     {
@@ -292,6 +294,7 @@ private slots:
         QFETCH(double, maxRange);
         QFETCH(double, minRange);
         QFETCH(int, decimals);
+        QFETCH(double, decVal);
         Fixture f(document(editTree(), fields, name));
         SensorWindowState &state = f.state();
         const bool variant = !identification.isEmpty();
@@ -304,6 +307,7 @@ private slots:
         }
         QCOMPARE(state.maxRange, maxRange);
         QCOMPARE(state.minRange, minRange);
+        QCOMPARE(state.decVal, decVal); // never 0: pressures are divided by it
         // Thresholds start at half and a quarter of the range, the analog points span
         // it; a variant's decimals reach the thresholds only, and are no user edit.
         const double starts[] = {0.5, 0.25, 0.5, 0.25, 0.0, 1.0};
@@ -357,8 +361,8 @@ private slots:
         QVERIFY(!f.timer().isActive() && !f.value().isValid());
     }
 
-    // Edits within 400 ms of each other restart the delay and leave one write of the
-    // last value; the same property edited twice coalesces to its last value.
+    // Edits within 400 ms of each other restart the delay; each parameter keeps its
+    // last value, in the order of its first edit, and all go out together.
     void editsWithin400msCoalesce()
     {
         Fixture f(document(editTree()));
@@ -377,7 +381,9 @@ private slots:
         // Restarted by the later edits, not left to run out 400 ms after the first.
         const int remaining = f.timer().remainingTime();
         QVERIFY2(remaining > 300, qPrintable(QString::number(remaining)));
+        QCOMPARE(Access::pendingWrites(*f.window), (QStringList{"Delay=11", "Factor=3.25"}));
         QTRY_COMPARE_WITH_TIMEOUT(written.size(), 1, 2000);
+        QVERIFY(Access::pendingWrites(*f.window).isEmpty());
         QVERIFY(clock.elapsed() >= 150 + 380); // a coarse timer may fire 5 % early
         QCOMPARE(written.first(), QVariant(11));
         QCOMPARE(f.pending(), f.find("Delay"));
@@ -490,8 +496,14 @@ private slots:
             f.changeLanguage(language);
             QVERIFY(shown.size() > 30);
             QCOMPARE(f.shownIds(), shown);
-            for (QtProperty *property : Access::all(*f.window))
-                QCOMPARE(property->propertyName(), labels.value(property->propertyId()));
+            // The output refresh names the switching-point groups with their unit.
+            for (QtProperty *property : Access::all(*f.window)) {
+                if (property->propertyId().startsWith("SettingsPointsPressureA"))
+                    QVERIFY2(property->propertyName().endsWith(" (bar)"),
+                             qPrintable(property->propertyName()));
+                else
+                    QCOMPARE(property->propertyName(), labels.value(property->propertyId()));
+            }
             QCOMPARE(f.state().enumManager->value(filter), 1);
             QCOMPARE(f.state().enumManager->enumNames(filter).value(0),
                      QString(language) == "de" ? QStringLiteral("Aus") : QStringLiteral("Off"));

@@ -192,7 +192,8 @@ private slots:
         QTest::newRow("another sensor stays offline with the warning")
             << "ZT42-G14-100" << sim << QStringList{"", sim, ""}
             << QStringList{"The connected sensor does not match currently selected sensor, "
-                           "please try again with the proper sensor"};
+                           "please try again with the proper sensor\n\nProductID found: "
+                           "ZT42-G14-100"};
     }
     void autoConnect()
     {
@@ -279,6 +280,71 @@ private slots:
         SensorWindow next(chosen);
         QCOMPARE(next.toolBarArea(Access::ui(next).chartToolbar), Qt::BottomToolBarArea);
         QCOMPARE(next.toolBarArea(Access::ui(next).fileToolBar), Qt::TopToolBarArea);
+    }
+
+    // The user's last edit, still inside its delay, is written before the disconnect.
+    void closingWritesThePendingEdit()
+    {
+        Rig rig;
+        QVERIFY(rig.isReady());
+        rig.plugin()->vAutoConnect(sim);
+        QVERIFY(rig.window().isConnected());
+        rig.state().intManager->setValue(Access::find(rig.window(), "OnDelay1"), 250);
+        QVERIFY(Access::writeDelayTimer(rig.window()).isActive());
+        rig.master().clearLog();
+        rig.window().close();
+        QByteArrayList sent;
+        for (const auto &entry : rig.master().requestLog())
+            sent << entry.request.toHex(' ');
+        QVERIFY2(sent.contains("07 6b 24 46 00 00 00 fa"), sent.join(" | ").constData());
+        QCOMPARE(rig.master().sensor().rawValue("OnDelay1"), 250);
+        QVERIFY(!rig.window().isConnected());
+    }
+
+    // The host may delete the sub-window, and the window with it, while one of the
+    // window's dialogs waits; the plug-in object is left without a dangling window.
+    void hostDeletesTheWindowUnderADialog_data()
+    {
+        QTest::addColumn<QString>("operation");
+        for (const char *operation : {"export", "print", "clear history", "save", "open",
+                                      "open a damaged file"})
+            QTest::newRow(operation) << QString(operation);
+    }
+    void hostDeletesTheWindowUnderADialog()
+    {
+        QFETCH(QString, operation);
+        Rig rig;
+        QVERIFY(rig.isReady());
+        QTemporaryFile damaged;
+        QVERIFY(damaged.open());
+        damaged.write("not a settings file");
+        damaged.close();
+        QPointer<SensorWindow> window(&rig.window());
+        QPointer<QWidget> sub(window->parentWidget());
+        QString seen;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, &watch, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal && sub && seen.isEmpty()) {
+                seen = modal->metaObject()->className();
+                delete sub.data();
+            }
+        });
+        watch.start(20);
+        SensorWindow *w = window.data();
+        if (operation == "export")
+            w->vExportChartData();
+        else if (operation == "print")
+            w->vPrintDocument();
+        else if (operation == "clear history")
+            w->vClearHistory();
+        else if (operation == "save")
+            w->vSaveSettings();
+        else
+            w->bOpenSettings(operation == "open" ? QString() : damaged.fileName());
+        QVERIFY2(!seen.isEmpty(), "no dialog came up");
+        QVERIFY(!window);
+        QCOMPARE(rig.plugin()->sensorWindow(), nullptr);
     }
 
     void hostClosesTheWindowMidway_data()
