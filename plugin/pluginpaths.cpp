@@ -39,8 +39,8 @@ QString pluginWritableFilePath(const QString &extension)
                                           : QFileInfo(beside.absolutePath()).isWritable();
     if (writable)
         return beside.filePath();
-    // The host's name, not the application name: every host program that loads
-    // the plug-in keeps the layout in the same place. QSettings makes the folder.
+    // A fixed folder rather than the application's name, which each host program
+    // sets as it likes. QSettings makes the folder when it first writes.
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
            + QStringLiteral("/kalvio/") + beside.fileName();
 }

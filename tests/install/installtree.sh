@@ -5,6 +5,7 @@
 # window layout goes to the user's configuration folder.
 set -euo pipefail
 build=$1
+cmake=${2:-cmake}
 work=$(mktemp -d)
 sim_pid=""
 cleanup() {
@@ -18,7 +19,7 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cmake --install "$build" --prefix "$work/staged" >"$work/install.log"
+"$cmake" --install "$build" --prefix "$work/staged" >"$work/install.log"
 mv "$work/staged" "$work/prefix"
 prefix=$work/prefix
 lib=$prefix/lib/kalvio
