@@ -1,6 +1,8 @@
 #include "pluginpaths.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 
 namespace OrvexSensorPlugin {
@@ -25,6 +27,22 @@ QString pluginFilePath(const QString &extension)
     const QString &dir = fileDirectoryOverride();
     const QString base = dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
     return base + QStringLiteral("/") + QStringLiteral("IoLinkZT4Kfamily") + extension;
+}
+
+QString pluginWritableFilePath(const QString &extension)
+{
+    const QFileInfo beside(pluginFilePath(extension));
+    // QFileInfo::isWritable asks access(2): it honours the owner, the groups
+    // and read-only mounts for this process's user (root may write anywhere).
+    // An existing file must itself be writable; a new one needs the folder.
+    const bool writable = beside.exists() ? beside.isWritable()
+                                          : QFileInfo(beside.absolutePath()).isWritable();
+    if (writable)
+        return beside.filePath();
+    // A fixed folder rather than the application's name, which each host program
+    // sets as it likes. QSettings makes the folder when it first writes.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/kalvio/") + beside.fileName();
 }
 
 void setPluginFileDirectory(const QString &directory)

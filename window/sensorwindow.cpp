@@ -53,7 +53,7 @@ SensorWindow::SensorWindow(const ExtensionSystem::SensorBasic &chosenSensor)
 
     state->language = sensor.language();
 
-    QSettings settings(pluginFilePath(QStringLiteral(".ini")), QSettings::IniFormat, this);
+    QSettings settings(pluginWritableFilePath(QStringLiteral(".ini")), QSettings::IniFormat, this);
 
     sensor = readSensorByName(chosenSensor.name());
 
@@ -174,7 +174,7 @@ SensorWindow::SensorWindow(const ExtensionSystem::SensorBasic &chosenSensor)
 SensorWindow::~SensorWindow()
 {
     {
-        QSettings settings(pluginFilePath(QStringLiteral(".ini")), QSettings::IniFormat);
+        QSettings settings(pluginWritableFilePath(QStringLiteral(".ini")), QSettings::IniFormat);
         settings.setValue(objectName() + QStringLiteral("/geometry"), saveGeometry());
         settings.setValue(objectName() + QStringLiteral("/state"), saveState(0));
     }
