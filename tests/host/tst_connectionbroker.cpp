@@ -28,7 +28,7 @@ private slots:
         QTest::newRow("port that cannot be opened is refused")
             << QStringList{"A+none"} << QStringList{"refused none", "A got nothing"};
         QTest::newRow("simulated port is refused while the simulator is off")
-            << QStringList{"A+sim"} << QStringList{"refused sim", "A got nothing"};
+            << QStringList{"simBad", "A+sim"} << QStringList{"refused sim", "A got nothing"};
         QTest::newRow("a held port is refused to others and free again right after its release")
             << QStringList{"A+pty", "B+pty", "A-", "A-", "B+pty", "A?", "loop"}
             << QStringList{"opened pty", "refused pty", "B got nothing", "released pty",
@@ -79,6 +79,8 @@ private slots:
             PluginInterface *plugin = step.startsWith('A') ? &a : &b;
             if (step == "simOn") {
                 QVERIFY(broker->enableSimulator(data));
+            } else if (step == "simBad") {
+                QVERIFY(!broker->enableSimulator("/none.xml") && !broker->errorString().isEmpty());
             } else if (step == "noBroker") {
                 PluginInterface::setConnectionBroker(nullptr);
             } else if (step == "loop") {

@@ -115,6 +115,8 @@ private slots:
         QCOMPARE(plugin->getSensorName(), Sensors[0]);
         QPointer<QMdiSubWindow> subWindow = m_window->mdiArea()->subWindowList().first();
         QVERIFY(subWindow->isMaximized() && pluginWindow()->windowTitle().contains(Sensors[0]));
+        QEXPECT_FAIL("", "activated before its session is known: Open Settings off", Continue);
+        QVERIFY(m_window->findChild<QAction *>("actionOpenSettings")->isEnabled());
         if (atOnce) { // connecting takes the plug-in some 10 s, so only once
             plugin->vAutoConnect(port); // borrows the simulated port through the host's broker
             QVERIFY(broker->channelOf(plugin));
@@ -144,10 +146,10 @@ private slots:
         QStringList system{"ttyS0", "/dev/pts/9"};
         watcher->setPortSource([&system] { return system; });
         watcher->setExtraPorts({"/dev/pts/9", "", "/dev/pts/8", "/dev/pts/8"});
-        watcher->setSimulatedPort("Sim");
         watcher->setInterval(10);
         QSignalSpy changed(watcher, &Kalvio::PortWatcher::portsChanged);
         watcher->start();
+        QCOMPARE(watcher->ports(), (QStringList{"ttyS0", "/dev/pts/9", "/dev/pts/8"}));
         QVERIFY(m_window->openSensor(Sensors[0]));
         QWidget *window = pluginWindow();
         const auto offered = [window] {
@@ -157,8 +159,9 @@ private slots:
                     ports << combo->itemText(i);
             return ports.join(' ');
         };
-        QVERIFY2(offered().contains("ttyS0 /dev/pts/9 /dev/pts/8 Sim"), qPrintable(offered()));
+        QVERIFY2(offered().contains("ttyS0 /dev/pts/9 /dev/pts/8"), qPrintable(offered()));
         system = QStringList{"ttyUSB0"};
+        watcher->setSimulatedPort("Sim");
         QTRY_VERIFY(offered().contains("ttyUSB0 /dev/pts/9 /dev/pts/8 Sim"));
         watcher->stop();
         system.clear();
