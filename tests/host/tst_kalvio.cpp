@@ -58,6 +58,9 @@ private slots:
                "  Plugin for handling MASTER IO_LINK-KB6  TOLVANE  FLUID sensors family\n"
                "  sensor ZT41: " + Sensors[0] + "\n  sensor ZT42: " + Sensors[1]
                    + "\n  sensor ZT43: " + Sensors[2] + "\n";
+        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 2 << "";
+        QTest::newRow("--connect without a sensor") << QStringList{"--connect", "p"} << 2 << "";
+        QTest::newRow("--quit-after not a number") << QStringList{quitAfter, "x"} << 2 << "";
         QTest::newRow("sensor in no catalogue") << QStringList{"--open", "None", quitAfter, "0"}
                                                 << 1 << "";
         QTest::newRow("screenshot of the opened sensor when the time runs out")
@@ -107,9 +110,7 @@ private slots:
         m_window->portWatcher()->setSimulatedPort(port);
         m_window->portWatcher()->refresh();
         QTreeWidget *tree = m_window->pluginDock()->tree();
-        QTreeWidgetItem *item = tree->topLevelItem(0);
-        emit tree->itemActivated(item, 0); // not a sensor
-        emit tree->itemActivated(item->child(0), 0);
+        emit tree->itemActivated(tree->topLevelItem(0)->child(0), 0);
         QCOMPARE(m_window->pluginObjects().size(), 1);
         QPointer<PluginInterface> plugin = m_window->pluginObjects().at(0);
         QCOMPARE(plugin->getSensorName(), Sensors[0]);

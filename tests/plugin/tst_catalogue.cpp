@@ -103,7 +103,6 @@ private slots:
                      .arg(variants.join(',')), expected);
         QCOMPARE(sensor.name(), expected.startsWith(' ') ? std::string() : name.toStdString());
 
-        // Copies keep the tree, the id and the language the source was read in.
         Core::Sensor copy(sensor), assigned;
         assigned = copy;
         assigned = assigned;
