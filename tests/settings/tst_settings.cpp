@@ -159,6 +159,7 @@ void TestSettings::writtenAndReadBack()
                         "        <chartdata data=\"history;1;0\"/>\n"
                         "    </pluginsettings>\n"
                         "</root>\n"));
+    QCOMPARE(QString::fromStdString(splitParameterList("a=1=7;b").at(0).value), QString("1"));
     const std::string name = "A&B <\"x\"> 'y' \xc3\xa4\xe2\x82\xac";
     const SettingsContent content = parseSettings(settingsDocument(name, name, name));
     QVERIFY(content.isFor(name) && content.parameterList == name && content.chartData == name);
