@@ -103,7 +103,22 @@ private slots:
         for (int i = 0; i < probes; ++i)
             QCOMPARE(rig.events.mid(2 * i, 2), QStringList({"apply 38400", "send 03511201 1000"}));
         QCOMPARE(rig.events.value(2 * probes), connects ? "send 03511201 2000" : QString());
-        QCOMPARE(answers.texts(), connects ? QStringList() : QStringList{mismatchText});
+        QCOMPARE(answers.texts(), connects ? QStringList()
+                                           : QStringList{"No IO-Link master answered on "
+                                                         + ConnectionRig::portName()});
+    }
+
+    // A port the host cannot open is told as such, once, and nothing is sent.
+    void portThatCannotBeOpened()
+    {
+        Rig rig;
+        DialogScript answers({"sensorToPc"});
+        rig.choosePort(rig.combo()->findText("/dev/ttyOTHER"));
+        QCOMPARE(answers.texts(), (QStringList{"", "The port /dev/ttyOTHER cannot be opened: "
+                                                   "the port was refused"}));
+        QVERIFY(!rig.window().isConnected() && !rig.state().continuousDataTimer.isActive());
+        QCOMPARE(rig.combo()->currentIndex(), 0);
+        QCOMPARE(rig.master().requestCount(), 0);
     }
 
     void sensorToPcConnectsAndPolls()
@@ -175,8 +190,11 @@ private slots:
         QVERIFY(!rig.window().isConnected() && !rig.plugin()->isPortRegistered());
         QCOMPARE(rig.requestCount(0x27), c.productId.isEmpty() ? 0 : 10);
         QCOMPARE(rig.requestCount(0x24), 0);
-        QCOMPARE(answers.texts().contains(mismatchText), !c.productId.isEmpty());
+        QCOMPARE(answers.texts().contains(mismatchText + "\n\nProductID found: " + c.productId),
+                 !c.productId.isEmpty());
         QVERIFY(!rig.state().progressDialog.isVisible());
+        // Nothing is left running that would raise another message later.
+        QVERIFY(!rig.state().continuousDataTimer.isActive());
     }
 
     void identityRecheck_data()

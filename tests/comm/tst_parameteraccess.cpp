@@ -11,6 +11,7 @@
 
 using namespace OrvexSensorPlugin::Core;
 using ConnectionRig::Access;
+using ConnectionRig::DialogScript;
 using ConnectionRig::Rig;
 using Fault = IoLinkSim::MasterSimulator::Fault;
 
@@ -84,10 +85,11 @@ private slots:
         QFETCH(QStringList, events);
         Rig rig;
         rig.attach();
+        DialogScript answers; // the simulated sensor has no index 4: the write is refused
         SensorWindow &w = rig.window();
         Access::addresses(w)["OnDelay1"] = "4;0;6";
         if (exchange == "edit") {
-            rig.state().intManager->setValue(rig.property("OnDelay1"), 0x1234);
+            rig.state().intManager->setValue(rig.property("OnDelay1"), 0x34);
             QVERIFY(rig.events.isEmpty()); // the write waits for the edit delay
             QTRY_VERIFY(!Access::writeDelayTimer(w).isActive());
         } else if (exchange == "read") {
@@ -242,8 +244,7 @@ private slots:
             if (rig.sensor().setRawValue(c.id, other))
                 break;
         }
-        Access::pendingProperty(w) = rig.property(c.id);
-        Access::pendingValue(w) = c.value;
+        Access::scheduleWrite(w, c.id, c.value);
         Access::sendDelayValue(w);
         QCOMPARE(rig.requestCount(0x24), 1);
         QCOMPARE(rig.sensor().rawValue(c.id), c.raw);
@@ -292,14 +293,118 @@ private slots:
         rig.attach();
         SensorWindow &w = rig.window();
         QVERIFY(rig.sensor().setRawValue("OnDelay2", 2500));
-        Access::pendingProperty(w) = rig.property("OnDelay1");
-        Access::pendingValue(w) = 10;
+        Access::scheduleWrite(w, "OnDelay1", 10);
         Access::writeDelayTimer(w).start(1);
         w.readParameter("OnDelay2", false);
         QCOMPARE(rig.property("OnDelay2")->valueText(), "2500");
         QVERIFY(rig.requests(0x24).isEmpty());
         QTRY_COMPARE(indexes(rig, 0x24), QList<int>{70});
         QCOMPARE(rig.sensor().rawValue("OnDelay1"), 10);
+    }
+
+    // Two parameters edited inside the delay both reach the sensor, in the order edited.
+    void editsOfTwoParametersAreBothWritten()
+    {
+        Rig rig;
+        rig.attach();
+        rig.state().intManager->setValue(rig.property("OffDelay1"), 300);
+        rig.state().intManager->setValue(rig.property("OnDelay1"), 250);
+        QTRY_COMPARE(rig.requests(0x24).size(), 2);
+        QCOMPARE(rig.requests(0x24), (QByteArrayList{hex("077c24470000012c"),
+                                                     hex("076b2446000000fa")}));
+        QCOMPARE(rig.sensor().rawValue("OffDelay1"), 300);
+        QCOMPARE(rig.sensor().rawValue("OnDelay1"), 250);
+    }
+
+    // An edit that comes due while read all runs is written after its reads, and
+    // the tree shows the value written, not the one read before it; write all
+    // asked for meanwhile is refused instead of reporting writes it never sent.
+    void editDueDuringReadAllFollowsIt()
+    {
+        Rig rig;
+        rig.attach();
+        DialogScript answers;
+        SensorWindow &w = rig.window();
+        rig.state().intManager->setValue(rig.property("OnDelay1"), 250);
+        Access::writeDelayTimer(w).start(5);
+        QTimer::singleShot(20, &w, [&] { Access::vWriteAllSettings(w); });
+        w.readAllParameters();
+        const int reads = rig.requests(0x26).size();
+        QVERIFY(reads > 20);
+        QVERIFY(rig.requests(0x24).isEmpty());
+        QCOMPARE(answers.texts(), QStringList{"Another transfer with the sensor is running. "
+                                              "Try again when it has finished."});
+        QTRY_COMPARE(rig.requests(0x24), QByteArrayList{hex("076b2446000000fa")});
+        QCOMPARE(rig.requests(0x26).size(), reads);
+        QCOMPARE(rig.property("OnDelay1")->valueText(), "250");
+    }
+
+    // A value whose raw form does not fit, or a pressure beyond the sensor's range
+    // (a settings file widens the limits), is never sent wrapped; the tree shows
+    // the sensor's value again and the message says why.
+    void valuesThatDoNotFitAreRefused_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("50 bar on a 10 bar sensor") << "ThresholdsPressure1A1" << 50.0 << "5.000"
+            << "50 does not fit (allowed: -1 to 10 (bar))";
+        QTest::newRow("a delay beyond two bytes") << "OnDelay1" << 70000.0 << "5"
+            << "70000 does not fit (allowed: 0 to 65535)";
+    }
+    void valuesThatDoNotFitAreRefused()
+    {
+        QFETCH(QString, id);
+        QFETCH(double, value);
+        QFETCH(QString, shown);
+        QFETCH(QString, message);
+        Rig rig;
+        rig.attach();
+        DialogScript answers;
+        SensorWindow &w = rig.window();
+        QtProperty *property = rig.property(id);
+        QVERIFY(rig.sensor().setRawValue(id, id == "OnDelay1" ? 5 : 5000));
+        w.readParameter(id, false);
+        QCOMPARE(property->valueText(), shown);
+        if (id == "OnDelay1") {
+            rig.state().intManager->setMaximum(property, 100000);
+            rig.state().intManager->setValue(property, int(value));
+        } else {
+            rig.state().doubleManager->setMaximum(property, 1000000.0);
+            rig.state().doubleManager->setValue(property, value);
+        }
+        QTRY_COMPARE(answers.answered(), 1);
+        QVERIFY(rig.requests(0x24).isEmpty());
+        QCOMPARE(property->valueText(), shown);
+        QVERIFY2(answers.texts().value(0).endsWith(message), qPrintable(answers.texts().value(0)));
+        QVERIFY(answers.texts().value(0).contains(property->propertyName() + ": "));
+    }
+
+    // A write the sensor refuses is told with the refusal's meaning, and the tree
+    // shows the sensor's value again.
+    void refusedWriteShowsTheSensorsValue()
+    {
+        Rig rig;
+        rig.attach();
+        DialogScript answers;
+        SensorWindow &w = rig.window();
+        QVERIFY(rig.sensor().setRawValue("OnDelay1", 40));
+        w.readParameter("OnDelay1", false);
+        int waits = 0; // the second wait of a write comes right before its request
+        setSleepFunction([&](int) {
+            if (++waits == 2)
+                rig.master().injectFault(Fault::Error);
+        });
+        rig.state().intManager->setValue(rig.property("OnDelay1"), 250);
+        QTRY_COMPARE(answers.answered(), 1);
+        setSleepFunction(ConnectionRig::noteWait);
+        QCOMPARE(rig.requests(0x24).size(), 1);
+        QCOMPARE(rig.sensor().rawValue("OnDelay1"), 40);
+        QCOMPARE(rig.property("OnDelay1")->valueText(), "40");
+        QVERIFY2(answers.texts().value(0).endsWith(
+                     "the sensor refused 250 (the request was damaged on the line)"),
+                 qPrintable(answers.texts().value(0)));
     }
 
     // Write-all leaves out read-only, input-mode and teach parameters, and texts:
