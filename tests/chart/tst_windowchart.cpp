@@ -305,7 +305,9 @@ void WindowChartTest::processData()
         return;
     QCOMPARE(h.value(0, ChartHistory::Value), value);
     QCOMPARE(h.value(0, ChartHistory::Analog), analog);
+    QTest::qWait(2);
     Access::receive(*w, "0000000000000000"); // nothing set turns every indicator back
+    QVERIFY(h.size() == 2 && h.time(1) > h.time(0)); // stamped with the arrival time
     QCOMPARE(::panel(*w), setup.isEmpty() ? "Off|Off|OK|  0" : "Off| |OK|  0");
 }
 

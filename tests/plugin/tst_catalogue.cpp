@@ -132,6 +132,7 @@ private slots:
         QTest::newRow("the count stops once beyond the limit")
             << nested(30000) << limit + 1 << false;
         QTest::newRow("text that is no XML is refused") << "<a><b></a>" << 2 << false;
+        QTest::newRow("a stray closing tag counts as nothing") << "</x><a><b/></a>" << 2 << false;
     }
 
     void nesting()

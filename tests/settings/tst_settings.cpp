@@ -46,6 +46,7 @@ struct Rig
     }
     ~Rig()
     {
+        channel.reset(); // as the host does: the channel goes before the window's frames
         window.reset();
         setSleepFunction(nullptr);
         setPluginFileDirectory(QString());
@@ -131,7 +132,6 @@ void TestSettings::numbers_data()
     QTest::newRow("leading blanks and plus") << "  +3" << 3 << 3.0;
     QTest::newRow("not a number is 0") << "abc" << 0 << 0.0;
     QTest::newRow("plus and minus is 0") << "+-5" << 0 << 0.0;
-    QTest::newRow("lone plus is 0") << "+" << 0 << 0.0;
     QTest::newRow("too large is clamped") << "99999999999" << INT_MAX << 99999999999.0;
     QTest::newRow("beyond a long number") << "99999999999999999999" << INT_MAX << 1e20;
     QTest::newRow("below a long number") << "-99999999999999999999" << INT_MIN << -1e20;

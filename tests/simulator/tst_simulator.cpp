@@ -192,13 +192,13 @@ void TestSimulator::faults()
     QCOMPARE(next.bytes.toHex(), QByteArray("024324"));
     QCOMPARE(next.delayMs, 0);
 
-    SimulatedChannel channel(m_master.get());
+    DataFrame suffering = frame("066b2440000003", qPrintable(pattern));
+    DataFrame following = frame("03511201");
+    SimulatedChannel channel(m_master.get()); // goes before the frames it may hold
     channel.setLatencyMs(1);
     QSignalSpy finished(&channel, &SimulatedChannel::emitFinished);
     m_master->setLateDelayMs(400);
     m_master->injectFault(Fault(fault));
-    DataFrame suffering = frame("066b2440000003", qPrintable(pattern));
-    DataFrame following = frame("03511201");
     channel.uSendDataFrame(&suffering);
     channel.uSendDataFrame(&following);
     QTRY_COMPARE(finished.size(), 2);
@@ -280,10 +280,10 @@ void TestSimulator::channelOrderAndEnd()
 
 void TestSimulator::receiverWaitingInsideFinishedIsServed()
 {
-    SimulatedChannel channel(m_master.get());
-    channel.setLatencyMs(1);
     DataFrame first = frame("03511201");
     DataFrame second = frame("027022");
+    SimulatedChannel channel(m_master.get());
+    channel.setLatencyMs(1);
     unsigned int firstNumber = 0, secondNumber = 0;
     bool secondDoneInside = false;
     connect(&channel, &SimulatedChannel::emitFinished, this, [&](unsigned int number) {
