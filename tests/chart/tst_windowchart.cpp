@@ -346,10 +346,11 @@ void WindowChartTest::historyExportClearAndPrint()
     s.chart->setView(1000.0, 2000.0);
     w->setWindowActive(true);
     QVERIFY(s.chart->isFollowingNewest());
-    // Clearing asks first: No keeps the points, Yes empties the chart and turns its tools off
+    // Clearing asks first: No, the default for Enter, keeps the points, Yes empties the
+    // chart and turns its tools off
     // until an update while connected. Printing, even cancelled, is followed by identification.
     w->updateChart();
-    ModalAnswerer answerer({"No", "Yes", "Cancel"});
+    ModalAnswerer answerer({"Enter", "Yes", "Cancel"});
     QStringList seen;
     for (int i = 0; i < 3; ++i) {
         i < 2 ? w->vClearHistory() : w->updateChart();

@@ -124,13 +124,14 @@ private slots:
     void sensorToPcConnectsAndPolls()
     {
         Rig rig;
-        DialogScript answers({"sensorToPc"});
+        DialogScript answers({"Enter"}); // the direction that reads the sensor is the default
         QSignalSpy spy(&rig.window(), &SensorWindow::vComPortSelected);
         rig.choosePort(rig.portIndex());
         QCOMPARE(ports(spy), QStringList({"", ConnectionRig::portName()}));
         QCOMPARE(rig.window().windowTitle(), "ZT4K-010 -1...10 bar (/dev/ttySIM0)");
         QCOMPARE(rig.state().progressBar->maximum(), 350);
         QCOMPARE(rig.requestCount(0x26), 1 + 28); // the product id, then every parameter
+        QCOMPARE(rig.requestCount(0x24), 0);      // and nothing written to the sensor
         // Live data begin when the progress bar has run out, not before.
         const int polls = rig.requestCount(0x22);
         QTest::qWait(150);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMetaEnum>
 #include <QPointer>
@@ -11,7 +12,8 @@
 // Answers the modal dialogs a test provokes, so that nothing waits for a person:
 // polls QApplication::activeModalWidget() and presses a button of it. A script gives
 // one answer per dialog in turn ("Ok", "Cancel", … for a message box's standard
-// button, else a button's text or object name; "" closes the dialog); after it every
+// button, "Enter" for the Return key, else a button's text or object name; "" closes
+// the dialog); after it every
 // dialog gets the standing answer, Ok unless set. Progress dialogs are left alone.
 class ModalAnswerer : public QObject
 {
@@ -52,6 +54,11 @@ private:
         m_titles << w->windowTitle();
         auto *box = qobject_cast<QMessageBox *>(w);
         m_texts << (box ? box->text() : QString());
+        if (answer == QLatin1String("Enter")) { // whatever the dialog's default is
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(w->focusWidget() ? w->focusWidget() : w, &press);
+            return;
+        }
         const int standard = box ? standardButtons().keyToValue(qPrintable(answer)) : -1;
         QAbstractButton *button =
             standard > 0 ? box->button(QMessageBox::StandardButton(standard)) : nullptr;
