@@ -31,7 +31,6 @@ void verifyDropped(Rig &rig)
     QVERIFY(!rig.window().isConnected());
     QCOMPARE(rig.combo()->currentIndex(), 0);
     QVERIFY(!rig.plugin()->isPortRegistered());
-    QVERIFY(!rig.state().continuousDataTimer.isActive());
     QTest::qWait(150);
     const int polls = rig.requestCount(0x22);
     QTest::qWait(200);

@@ -112,7 +112,7 @@ private slots:
         QTest::newRow("length 05 takes the last two bytes")
             << hex("05732bff9c") << QList<int>{0xff9c, -100, 1};
         QTest::newRow("length 04 takes the last byte")
-            << hex("04732701") << QList<int>{1, 0x2701, 1};
+            << hex("0473270102") << QList<int>{2, 0x0102, 1};
         QTest::newRow("length 05 but too short takes the last byte")
             << hex("057302") << QList<int>{2, 0x7302, 1};
         QTest::newRow("hex digits 1a are no decimal number")
@@ -182,7 +182,8 @@ private slots:
         QTest::addColumn<QString>("identification");
         QTest::newRow("the first four characters match") << "ZT41-G14-010" << true
                                                          << "ZT41-G14-010";
-        QTest::newRow("a short payload is a mismatch and keeps the identification")
+        QTest::newRow("a three-byte payload is enough") << "ZT4" << true << "ZT4";
+        QTest::newRow("a shorter one is a mismatch and keeps the identification")
             << "ZT" << false << "previous";
     }
     void identification()
@@ -426,7 +427,6 @@ private slots:
         QCOMPARE(rig.sensor().rawValue("PinFunctionA2"), 5);
         QCOMPARE(rig.sensor().rawValue("ThresholdsPressure1A1"), 2500);
         QVERIFY(rig.ui().actionEnable_live_data->isChecked() && rig.state().liveDataEnabled);
-        QVERIFY(rig.state().continuousDataTimer.isActive());
     }
 
     // The reset command, then every parameter in key order (AnalogMode,
@@ -437,15 +437,16 @@ private slots:
         rig.attach();
         const int filter = rig.sensor().rawValue("FilterSettings");
         QVERIFY(rig.sensor().setRawValue("FilterSettings", filter + 2));
+        rig.state().readStringsEnabled = true;
         rig.window().factoryReset();
         QCOMPARE(rig.state().progressBar->maximum(), 380);
-        QVERIFY(rig.state().progressDialog.isVisible() && !rig.state().showProgress);
         QCOMPARE(indexes(rig, 0x24), QList<int>{2});
         QCOMPARE(indexes(rig, 0x26), (QList<int>{80, 24, 12, 65, 23, 72, 79, 71, 78, 70, 77, 67,
                                                  74, 19, 18, 83, 21, 66, 73, 64, 68, 75, 69, 76,
                                                  16, 81, 82, 84, 65}));
         QCOMPARE(rig.requestCount(0x27), 1 + 29);
         QCOMPARE(rig.state().enumManager->value(rig.property("FilterSettings")), filter);
+        QCOMPARE(rig.property("ProductIDReadOnly")->valueText(), "ZT41-G14-010");
         QVERIFY(rig.ui().actionEnable_live_data->isChecked());
     }
 

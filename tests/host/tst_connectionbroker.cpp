@@ -44,8 +44,6 @@ private slots:
             << QStringList{"simOn", "A+sim", "B+pty", "B-", "end"}
             << QStringList{"opened sim", "opened pty", "released pty", "deleted sim",
                            "deleted pty"};
-        QTest::newRow("without a broker nothing is lent")
-            << QStringList{"noBroker", "A+pty"} << QStringList{"A got nothing"};
     }
 
     void script()
@@ -81,8 +79,6 @@ private slots:
                 QVERIFY(broker->enableSimulator(data));
             } else if (step == "simBad") {
                 QVERIFY(!broker->enableSimulator("/none.xml") && !broker->errorString().isEmpty());
-            } else if (step == "noBroker") {
-                PluginInterface::setConnectionBroker(nullptr);
             } else if (step == "loop") {
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             } else if (step == "end") {

@@ -58,6 +58,8 @@ private slots:
                "  Plugin for handling MASTER IO_LINK-KB6  TOLVANE  FLUID sensors family\n"
                "  sensor ZT41: " + Sensors[0] + "\n  sensor ZT42: " + Sensors[1]
                    + "\n  sensor ZT43: " + Sensors[2] + "\n";
+        QTest::newRow("--list without plug-ins fails")
+            << QStringList{"--list", "--plugin-dir", "%DIR%"} << 1 << "";
         QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 2 << "";
         QTest::newRow("--connect without a sensor") << QStringList{"--connect", "p"} << 2 << "";
         QTest::newRow("--quit-after not a number") << QStringList{quitAfter, "x"} << 2 << "";
