@@ -134,12 +134,13 @@ bool fitsSizeCode(const QByteArray &answer, int sizeCode)
 {
     const int expected = sizeCode == 6 ? 5 : sizeCode == 7 ? 6 : -1;
     return answer.size() == expected && quint8(answer.at(0)) == expected - 1
-        && quint8(answer.at(2)) == 0x27 && !answer.contains("ERROR");
+        && quint8(answer.at(2)) == 0x27 && answer.at(3) == '\0' && !answer.contains("ERROR");
 }
 
 bool isProcessDataAnswer(const QByteArray &answer)
 {
-    return answer.size() >= 8 && quint8(answer.at(2)) == 0x22 && !answer.contains("ERROR");
+    return answer.size() >= 8 && quint8(answer.at(2)) == 0x22 && answer.at(3) == '\0'
+        && !answer.contains("ERROR");
 }
 
 int refusalCode(const QByteArray &answer)

@@ -58,7 +58,7 @@ bool isUsableAnswer(const QByteArray &answer);
 bool fitsSizeCode(const QByteArray &answer, int sizeCode);
 
 // Whether a poll's answer is process data: at least 8 bytes, control octet
-// 0x22, no refusal.
+// 0x22 followed by a zero byte, no refusal.
 bool isProcessDataAnswer(const QByteArray &answer);
 
 // The ISDU error code of a refusal (... "ERROR" eh el), 0 when there is none.

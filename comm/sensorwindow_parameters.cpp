@@ -64,20 +64,20 @@ bool isExcludedFromWriteAll(const QString &id)
 
 } // namespace
 
-void SensorWindow::readParameter(const QString &id, bool useProgress)
+bool SensorWindow::readParameter(const QString &id, bool useProgress)
 {
     const auto address = parseParameterAddress(parameterAddresses.value(id));
     QtProperty *property = findPropertyById(state->rootProperty, id.toStdString());
     enableTreeDataHandling(false);
     if (!property || !address) {
         enableTreeDataHandling(true);
-        return;
+        return true;
     }
     const auto request = buildReadRequest(*address);
     if (!request) {
         reportUnsupportedSize(id, address->sizeCode);
         enableTreeDataHandling(true);
-        return;
+        return true;
     }
 
     ExchangeGuard exchange(state->parameterExchanges);
@@ -96,7 +96,7 @@ void SensorWindow::readParameter(const QString &id, bool useProgress)
     // back into the sensor.
     if (!requested || !isUsableAnswer(answer)) {
         enableTreeDataHandling(true);
-        return;
+        return false;
     }
     // A number only from an answer of the parameter's own size: a damaged or
     // late answer (a text, another parameter's value) would show a value the
@@ -109,7 +109,7 @@ void SensorWindow::readParameter(const QString &id, bool useProgress)
             << "Answer for" << id << "does not fit its size code" << address->sizeCode << ":"
             << answer.toHex(' ') << "- value left unchanged";
         enableTreeDataHandling(true);
-        return;
+        return false;
     }
     // A delayed write served during the transfers switches edit handling back
     // on at its end; the value read must not be taken for an edit.
@@ -147,6 +147,7 @@ void SensorWindow::readParameter(const QString &id, bool useProgress)
     else
         rememberSensorValue(property);
     enableTreeDataHandling(true);
+    return true;
 }
 
 void SensorWindow::sendDelayValue()
@@ -366,15 +367,27 @@ void SensorWindow::readAllParameters()
 {
     state->continuousDataTimer.stop();
     const QStringList ids = parameterAddresses.keys();
+    QStringList unread;
     for (const QString &id : ids) {
         // A channel released during the walk ends it: nothing more can be read.
         if (!state->communication)
             break;
         blockingSleep(120);
-        readParameter(id, false);
+        if (!readParameter(id, false)) {
+            QtProperty *property = findPropertyById(state->rootProperty, id.toStdString());
+            unread << (property ? property->propertyName() : id);
+        }
     }
     slotCurrentOutputChanged(0);
     state->continuousDataTimer.start();
+    if (!unread.isEmpty() && state->communication) {
+        // Values the sensor did not give keep what the window showed; the user
+        // must know which ones before saving or writing them back.
+        execMessageBox(this, QMessageBox::Warning, tr("Reading parameters"),
+                       tr("These parameters could not be read from the sensor and keep the "
+                          "values shown:\n%1").arg(unread.join(QLatin1Char('\n'))),
+                       QMessageBox::Ok);
+    }
 }
 
 void SensorWindow::writeAllSettings()

@@ -86,7 +86,7 @@ public:
     bool bWriteFrame(std::string request, bool useProgress);
     QByteArray readAnswer(std::string request, std::string pattern);
     bool identifySensor();
-    void readParameter(const QString &id, bool useProgress);
+    bool readParameter(const QString &id, bool useProgress);
     void readAllParameters();
     void showTransferProgress(bool show);
     void factoryReset();

@@ -22,6 +22,17 @@ double cpuSeconds()
         + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+using Fault = IoLinkSim::MasterSimulator::Fault;
+
+// What the tree shows, parameter by parameter.
+QMap<QString, QString> shownValues(Rig &rig)
+{
+    QMap<QString, QString> values;
+    for (QtProperty *property : Access::all(rig.window()))
+        values.insert(property->propertyId(), property->valueText());
+    return values;
+}
+
 // Connected automatically over the pseudo-terminal, with live points arriving.
 bool connectLive(Rig &rig)
 {
@@ -65,6 +76,76 @@ private slots:
         QTRY_VERIFY(!rig.broker.current && !rig.window().communication());
     }
 
+    // A damaged line: every value shown is the sensor's, or the one shown before when
+    // its read failed, and then the window says which; no pressure beyond the range is
+    // drawn; a connect that fails says why, once.
+    void faultyLine_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<QString>("productId");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("garbled answers") << int(Fault::Garbage) << 0.2 << "" << "";
+        QTest::newRow("refused answers") << int(Fault::Error) << 0.2 << "" << "";
+        QTest::newRow("answers too late") << int(Fault::Late) << 0.015 << "" << "";
+        QTest::newRow("no master answers") << int(Fault::Silent) << 1.0 << ""
+                                           << "No IO-Link master answered on /dev/pts/";
+        QTest::newRow("another sensor") << int(Fault::None) << 0.0 << "ZT42-G14-100"
+            << "The connected sensor does not match currently selected sensor, please try "
+               "again with the proper sensor\n\nProductID found: ZT42-G14-100";
+    }
+    void faultyLine()
+    {
+        QFETCH(int, fault);
+        QFETCH(double, rate);
+        QFETCH(QString, productId);
+        QFETCH(QString, failure);
+        if (m_sensorValues.isEmpty()) { // what a healthy line shows
+            Rig healthy(QString(), ConnectionRig::Transport::PseudoTerminal);
+            QVERIFY(healthy.isReady() && connectLive(healthy));
+            m_sensorValues = shownValues(healthy);
+        }
+        Rig rig(productId, ConnectionRig::Transport::PseudoTerminal);
+        QVERIFY(rig.isReady());
+        const QMap<QString, QString> before = shownValues(rig);
+        rig.master().setSeed(5);
+        if (fault == int(Fault::Silent))
+            rig.master().setSilentAfter(0);
+        else if (fault != int(Fault::None))
+            rig.master().setFaultRate(Fault(fault), rate);
+        DialogScript answers;
+        rig.plugin()->vAutoConnect(ConnectionRig::portName());
+        rig.finishProgress();
+        if (!failure.isEmpty()) {
+            QVERIFY(!rig.window().isConnected());
+            QCOMPARE(answers.answered(), 1);
+            QVERIFY2(answers.texts().value(0).startsWith(failure),
+                     qPrintable(answers.texts().value(0)));
+            QCOMPARE(shownValues(rig), before);
+            QVERIFY(!rig.state().continuousDataTimer.isActive());
+            return;
+        }
+        QVERIFY(rig.window().isConnected());
+        QTest::qWait(1000); // polls, some of them damaged
+        const QString unread = answers.texts().join('\n');
+        QVERIFY(answers.answered() <= 1);
+        const QMap<QString, QString> shown = shownValues(rig);
+        for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
+            if (it.value() == m_sensorValues.value(it.key()))
+                continue;
+            QtProperty *property = Access::find(rig.window(), it.key());
+            QVERIFY2(it.value() == before.value(it.key())
+                         && unread.contains("\n" + property->propertyName()),
+                     qPrintable(it.key() + ": " + it.value() + " | " + unread));
+        }
+        const auto &history = rig.state().chart->history(0);
+        QVERIFY(history.size() > 3);
+        for (std::size_t i = 0; i < history.size(); ++i) {
+            const double bar = history.value(i, Utils::Charts::ChartHistory::Value);
+            QVERIFY2(bar >= -1.0 && bar <= 10.0, qPrintable(QString::number(bar)));
+        }
+    }
+
     // The port fails once, the missed polls follow from it, and all is quiet afterwards.
     void terminalClosesUnderTheOpenPort()
     {
@@ -88,6 +169,9 @@ private slots:
         QVERIFY2(cpuSeconds() - before < 0.15, "busy after the port failed");
         QCOMPARE(answers.answered(), 1);
     }
+
+private:
+    QMap<QString, QString> m_sensorValues;
 };
 
 QTEST_MAIN(TestEndToEnd)

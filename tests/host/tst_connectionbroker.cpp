@@ -26,12 +26,14 @@ private slots:
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QStringList>("trace");
         QTest::newRow("port that cannot be opened is refused")
-            << QStringList{"A+none"} << QStringList{"refused none", "A got nothing"};
+            << QStringList{"A+none"}
+            << QStringList{"refused none", "A got nothing: No such file or directory"};
         QTest::newRow("simulated port is refused while the simulator is off")
-            << QStringList{"simBad", "A+sim"} << QStringList{"refused sim", "A got nothing"};
+            << QStringList{"simBad", "A+sim"}
+            << QStringList{"refused sim", "A got nothing: The simulator is not enabled"};
         QTest::newRow("a held port is refused to others and free again right after its release")
             << QStringList{"A+pty", "B+pty", "A-", "A-", "B+pty", "A?", "loop"}
-            << QStringList{"opened pty", "refused pty", "B got nothing", "released pty",
+            << QStringList{"opened pty", "refused pty", "B got nothing: Permission error while locking the device", "released pty",
                            "opened pty", "A holds nothing", "deleted pty"};
         QTest::newRow("a new registration releases the previous channel first")
             << QStringList{"simOn", "A+pty", "A+sim", "A?", "loop", "B+pty"}
@@ -92,7 +94,7 @@ private slots:
                 if (channel)
                     connect(channel, &QObject::destroyed, this, [&, deleted] { log << deleted; });
                 else
-                    log << step.left(1) + " got nothing";
+                    log << step.left(1) + " got nothing: " + broker->lastError();
             } else if (step[1] == '-') {
                 plugin->vUnregisterConnection(plugin);
             } else if (step[1] == '~') {
