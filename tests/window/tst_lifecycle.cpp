@@ -113,7 +113,8 @@ private slots:
         sensor.setName(ConnectionRig::sensorName());
         QCOMPARE(poGetInterfaceInstance(sensor, nullptr), nullptr); // no sub-window, no object
         QMdiArea area;
-        QMdiSubWindow *sub = area.addSubWindow(new QWidget);
+        auto *sub = new QMdiSubWindow; // owned by the area
+        area.addSubWindow(sub);
         auto *made = qobject_cast<SensorInterface *>(poGetInterfaceInstance(sensor, sub));
         QVERIFY(made && made != rig.plugin());
         QCOMPARE(sub->widget(), made->sensorWindow());
