@@ -219,6 +219,15 @@ void TestGenericChart::thresholdDrag()
     plot.setAxisScale(QwtPlot::yLeft, 0.0, 10.0);
     plot.show();
     QVERIFY(QTest::qWaitForWindowExposed(&plot));
+    struct : QObject { // sees what the overlay, installed after it, lets through
+        int seen = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            seen += e->type() == QEvent::User;
+            return false;
+        }
+    } behind;
+    plot.canvas()->installEventFilter(&behind);
     auto *overlay = new ThresholdWindowWidget(&plot, 3);
     overlay->setLowerMark(2.5);
     overlay->setUpperMark(5.0);
@@ -226,12 +235,18 @@ void TestGenericChart::thresholdDrag()
     overlay->setReadOnly(setup == 2);
     overlay->enableLowerMark(setup != 3);
     QSignalSpy changed(overlay, &ThresholdWindowWidget::emitValueChanged);
+    QEvent other(QEvent::User); // what is no mouse event goes on to the canvas
+    QApplication::sendEvent(plot.canvas(), &other);
+    QCOMPARE(behind.seen, 1);
     const int y0 = qRound(plot.transform(QwtPlot::yLeft, drag[0])) + int(drag[1]);
     const int y1 = int(plot.transform(QwtPlot::yLeft, drag[2]));
     QTest::mousePress(plot.canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(50, y0));
     QMouseEvent move(QEvent::MouseMove, QPointF(50, (y0 + y1) / 2), Qt::NoButton, Qt::LeftButton,
                      Qt::NoModifier);
     QApplication::sendEvent(plot.canvas(), &move);
+    // A grabbed mark follows the mouse before it is dropped.
+    const bool followed = overlay->lowerMark() != 2.5 || overlay->upperMark() != 5.0;
+    QCOMPARE(followed, !marks.startsWith('|'));
     QTest::mouseRelease(plot.canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(50, y1));
     QStringList seen;
     for (const QList<QVariant> &signal : changed)

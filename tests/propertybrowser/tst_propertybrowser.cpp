@@ -306,6 +306,14 @@ void TestPropertyBrowser::openEditorFollowsManager()
     m->enums.setEnumNames(unit, {"mbar", "kPa", "inHg"});
     m->enums.setValue(unit, 2);
     QCOMPARE(combo->currentText(), QString("inHg"));
+    // A wheel turned over an editor without focus scrolls the tree, not the value.
+    for (const bool focused : {false, true}) {
+        focused ? combo->setFocus() : combo->clearFocus();
+        QWheelEvent wheel(QPointF(5, 5), combo->mapToGlobal(QPoint(5, 5)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(combo, &wheel);
+        QCOMPARE(m->enums.value(unit), focused ? 1 : 2);
+    }
     // The managers may go before the browser, an editor open.
     m.reset();
     QVERIFY(m_browser->topLevelItems().isEmpty());
