@@ -160,6 +160,8 @@ ExtensionSystem::PluginInterface *MainWindow::openSensor(const QString &sensorNa
     else
         subWindow->show();
     plugin->vAvailablePortsUpdated(m_portWatcher->ports());
+    // The area activated the sub-window before its session was known here.
+    onSubWindowActivated(m_mdiArea->activeSubWindow());
     return plugin;
 }
 
