@@ -169,10 +169,8 @@ bool SensorWindow::bConnectToSensor()
         state->continuousDataTimer.stop();
         execMessageBox(this, QMessageBox::Warning, tr("Connecting to sensor..."), text,
                        QMessageBox::Ok);
-        if (alive) {
-            state->continuousDataTimer.stop();
+        if (alive)
             connected = false;
-        }
         return false;
     };
     if (!state->communication) {

@@ -18,33 +18,17 @@ configure=()
 BUILD_DIR=$build "$root/scripts/build.sh" "${configure[@]}"
 bin=$build/bin
 
+# shellcheck source=scripts/simulator.sh
+. "$root/scripts/simulator.sh"
 work=$(mktemp -d)
-sim_pid=""
 cleanup() {
-    if [ -n "$sim_pid" ]; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
+    stop_simulator
     rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# The simulator prints its device path as its first line.
-"$bin/iolink-master-sim" >"$work/sim.out" 2>"$work/sim.err" &
-sim_pid=$!
-device=""
-for _ in $(seq 100); do
-    device=$(head -n1 "$work/sim.out" 2>/dev/null || true)
-    [ -n "$device" ] && break
-    kill -0 "$sim_pid" 2>/dev/null || break
-    sleep 0.1
-done
-if [ -z "$device" ]; then
-    echo "The IO-Link master simulator did not start:" >&2
-    cat "$work/sim.err" >&2
-    exit 1
-fi
+start_simulator "$bin/iolink-master-sim" "$work"
 echo "IO-Link master simulator on $device"
 
 list=$("$bin/kalvio" --list)

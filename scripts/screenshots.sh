@@ -14,23 +14,16 @@ configure=()
 BUILD_DIR=$build "$root/scripts/build.sh" "${configure[@]}"
 bin=$build/bin
 
+# shellcheck source=scripts/simulator.sh
+. "$root/scripts/simulator.sh"
 work=$(mktemp -d)
-sim_pid=""
 cleanup() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+    stop_simulator
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-"$bin/iolink-master-sim" >"$work/sim.out" 2>"$work/sim.err" &
-sim_pid=$!
-device=""
-for _ in $(seq 100); do
-    device=$(head -n1 "$work/sim.out" 2>/dev/null || true)
-    [ -n "$device" ] && break
-    sleep 0.1
-done
-[ -n "$device" ] || { echo "The simulator did not start:" >&2; cat "$work/sim.err" >&2; exit 1; }
+start_simulator "$bin/iolink-master-sim" "$work"
 
 sensor=$("$bin/kalvio" --list | sed -n 's/^  sensor [^:]*: //p' | head -n1)
 [ -n "$sensor" ] || { echo "No plug-in lists a sensor." >&2; exit 1; }
