@@ -16,6 +16,9 @@ void addOptions(QCommandLineParser &parser)
          QStringLiteral("Print every plug-in and its sensors, then exit.")},
         {QStringLiteral("open"), QStringLiteral("Open the sensor of this catalogue name."),
          QStringLiteral("name")},
+        {QStringLiteral("settings"),
+         QStringLiteral("Open this settings file in the sensor's window (with --open)."),
+         QStringLiteral("file")},
         {QStringLiteral("port"),
          QStringLiteral("Offer this port as well (repeatable), e.g. a pseudo-terminal."),
          QStringLiteral("name")},
@@ -56,6 +59,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     result.help = parser.isSet(QStringLiteral("help"));
     result.list = parser.isSet(QStringLiteral("list"));
     result.openSensor = parser.value(QStringLiteral("open"));
+    result.settingsFile = parser.value(QStringLiteral("settings"));
     result.ports = parser.values(QStringLiteral("port"));
     result.simulator = parser.isSet(QStringLiteral("simulator"));
     result.language = parser.value(QStringLiteral("language"));
@@ -71,6 +75,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     }
     if (!result.connectPort.isEmpty() && result.openSensor.isEmpty())
         result.error = QStringLiteral("--connect needs a sensor opened with --open");
+    if (!result.settingsFile.isEmpty() && result.openSensor.isEmpty())
+        result.error = QStringLiteral("--settings needs a sensor opened with --open");
     if (parser.isSet(QStringLiteral("open")) && result.openSensor.isEmpty())
         result.error = QStringLiteral("--open wants a sensor name");
     return result;

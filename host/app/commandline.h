@@ -11,6 +11,7 @@ struct CommandLine
     bool list = false;
     bool help = false;
     QString openSensor;
+    QString settingsFile;  // opened in the sensor's window after --open
     QStringList ports;
     bool simulator = false;
     QString language;

@@ -104,6 +104,8 @@ int main(int argc, char *argv[])
                          qPrintable(commandLine.openSensor));
             return 1;
         }
+        if (!commandLine.settingsFile.isEmpty())
+            plugin->vActionOpen(commandLine.settingsFile);
         if (!commandLine.connectPort.isEmpty()) {
             const QString port = commandLine.connectPort;
             QTimer::singleShot(0, plugin, [plugin, port] {
