@@ -104,8 +104,15 @@ int main(int argc, char *argv[])
                          qPrintable(commandLine.openSensor));
             return 1;
         }
-        if (!commandLine.settingsFile.isEmpty())
-            plugin->vActionOpen(commandLine.settingsFile);
+        // From the event loop, like --connect: a message box about the file then
+        // runs while --quit-after is already armed.
+        if (!commandLine.settingsFile.isEmpty()) {
+            const QString file = commandLine.settingsFile;
+            QTimer::singleShot(0, plugin, [plugin, file] {
+                if (plugin)
+                    plugin->vActionOpen(file);
+            });
+        }
         if (!commandLine.connectPort.isEmpty()) {
             const QString port = commandLine.connectPort;
             QTimer::singleShot(0, plugin, [plugin, port] {

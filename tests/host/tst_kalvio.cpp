@@ -62,6 +62,10 @@ private slots:
             << QStringList{"--list", "--plugin-dir", "%DIR%"} << 1 << "";
         QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 2 << "";
         QTest::newRow("--connect without a sensor") << QStringList{"--connect", "p"} << 2 << "";
+        QTest::newRow("--settings without a sensor") << QStringList{"--settings", "f"} << 2 << "";
+        QTest::newRow("unreadable --settings file: its message is closed, the program quits")
+            << QStringList{"--open", Sensors[0], "--settings", "%DIR%/none.wts", quitAfter, "300"}
+            << 0 << "";
         QTest::newRow("--quit-after not a number") << QStringList{quitAfter, "x"} << 2 << "";
         QTest::newRow("sensor in no catalogue") << QStringList{"--open", "None", quitAfter, "0"}
                                                 << 1 << "";
