@@ -1,0 +1,26 @@
+// Feeds a fuzz target every file of the folders given, as libFuzzer would; a
+// crash or a sanitizer report fails the run.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
+
+int main(int argc, char **argv)
+{
+    int count = 0;
+    for (int i = 1; i < argc; ++i) {
+        for (const auto &entry : std::filesystem::directory_iterator(argv[i])) {
+            std::ifstream file(entry.path(), std::ios::binary);
+            const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.data()),
+                                   bytes.size());
+            ++count;
+        }
+    }
+    std::printf("%d inputs replayed\n", count);
+    return count > 0 ? 0 : 1; // an empty corpus proves nothing
+}
