@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <vector>
 
 namespace OrvexSensorPlugin {
 namespace Core {
@@ -131,7 +132,14 @@ bool readXmlFileGuarded(const QString &path, boost::property_tree::ptree &tree, 
         return false;
     std::string text;
     try {
-        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        // In chunks, so that a larger file, also one without a size (a pipe), is
+        // refused as soon as it passes the limit.
+        std::vector<char> chunk(64 * 1024);
+        while (file.read(chunk.data(), std::streamsize(chunk.size())) || file.gcount() > 0) {
+            text.append(chunk.data(), std::size_t(file.gcount()));
+            if (text.size() > maxXmlFileBytes)
+                return false;
+        }
     } catch (...) {
         return false;
     }

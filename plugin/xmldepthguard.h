@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <cstddef>
+
 #include <string>
 
 namespace OrvexSensorPlugin {
@@ -26,8 +28,11 @@ bool isXmlNestingAcceptable(const std::string &text, int maxDepth = maxXmlNestin
 // too deep or does not parse; throws nothing.
 bool readXmlTextGuarded(const std::string &text, boost::property_tree::ptree &tree, int flags);
 
-// The same for a file; the path is converted to Latin-1 for opening. A missing
-// or unreadable file gives false.
+// No catalogue or description comes near this size (the real one has 20 kB).
+constexpr std::size_t maxXmlFileBytes = 64 * 1024 * 1024;
+
+// The same for a file; the path is converted to Latin-1 for opening. A missing,
+// unreadable or larger file gives false, the last without reading it.
 bool readXmlFileGuarded(const QString &path, boost::property_tree::ptree &tree, int flags);
 
 } // namespace Core

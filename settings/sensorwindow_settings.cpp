@@ -23,6 +23,9 @@
 #include <QPointer>
 #include <QToolBar>
 
+#include <limits>
+#include <map>
+
 namespace OrvexSensorPlugin {
 namespace Core {
 
@@ -59,6 +62,91 @@ QString execFileDialog(QPointer<QFileDialog> dialog)
     const QStringList chosen = dialog->selectedFiles();
     delete dialog.data();
     return result == QDialog::Accepted && !chosen.isEmpty() ? chosen.constFirst() : QString();
+}
+
+// Ids of the list's entries that cannot be applied as they stand: a value that is
+// no number of the parameter's kind or lies outside what the parameter takes, or an
+// id given twice with different values. Ids that name no parameter are passed over.
+QStringList unusableEntries(const SensorWindow &window, const SensorWindowState &state,
+                            const std::vector<ParameterText> &parts)
+{
+    QStringList unusable;
+    std::map<std::string, std::string> seen;
+    for (const ParameterText &part : parts) {
+        QtProperty *property = window.findPropertyById(state.rootProperty, part.id);
+        if (!property)
+            continue;
+        const QtAbstractPropertyManager *manager = property->propertyManager();
+        double low = std::numeric_limits<int>::min(), high = std::numeric_limits<int>::max();
+        if (manager == state.enumManager) {
+            low = 0;
+            high = state.enumManager->enumNames(property).size() - 1;
+        } else if (manager == state.intManager) {
+            low = state.intManager->minimum(property);
+            high = state.intManager->maximum(property);
+        } else if (manager == state.doubleManager) {
+            low = -100000.0; // the range that applying widens to
+            high = 1000000.0;
+        } else if (manager != state.boolManager) {
+            continue;
+        }
+        const auto value = exactValue(part.value, manager == state.doubleManager);
+        const auto first = seen.emplace(part.id, part.value).first;
+        if (!value || *value < low || *value > high || first->second != part.value)
+            unusable << QString::fromStdString(part.id);
+    }
+    unusable.removeDuplicates();
+    return unusable;
+}
+
+// Why an opened file is refused as a whole, or empty: too large, without root, for
+// another sensor, or with values that the parameters cannot take (read as 0, a
+// damaged value would be written to the sensor).
+QString refusalText(const SettingsContent &content, const std::string &sensorName,
+                    const QStringList &unusable)
+{
+    using Status = SettingsContent::Status;
+    if (content.status == Status::TooLarge)
+        return SensorWindow::tr("The selected file is larger than 64 MB; no settings file is "
+                                "that large");
+    if (content.status == Status::NoRoot)
+        return SensorWindow::tr("The selected settings are corupted");
+    if (content.status == Status::Unreadable)
+        return QString();
+    // A root without either name counts as one for another sensor.
+    if (!content.isFor(sensorName))
+        return SensorWindow::tr("The selected settings are not for the current sensor");
+    if (!unusable.isEmpty())
+        return SensorWindow::tr("The selected settings hold values that their parameters "
+                                "cannot take (%1); nothing was changed")
+            .arg(unusable.mid(0, 5).join(QStringLiteral(", ")));
+    return QString();
+}
+
+// Puts the list's values into the tree; unusableEntries() has passed them.
+void applyParameterList(const SensorWindow &window, const SensorWindowState &state,
+                        const std::vector<ParameterText> &parts)
+{
+    for (const ParameterText &part : parts) {
+        QtProperty *property = window.findPropertyById(state.rootProperty, part.id);
+        if (!property)
+            continue;
+        QtAbstractPropertyManager *manager = property->propertyManager();
+        if (manager == state.enumManager) {
+            state.enumManager->setValue(property, wholeValue(part.value));
+        } else if (manager == state.boolManager) {
+            state.boolManager->setValue(property, wholeValue(part.value) != 0, QString(),
+                                        QString());
+        } else if (manager == state.intManager) {
+            state.intManager->setValue(property, wholeValue(part.value));
+        } else if (manager == state.doubleManager) {
+            // The saved value may lie outside the range the current unit gives;
+            // widen it so that the value is kept.
+            state.doubleManager->setMaximum(property, 1000000.0);
+            state.doubleManager->setMinimum(property, -100000.0);
+            state.doubleManager->setValue(property, decimalValue(part.value));
+        }
+    }
 }
 
 } // namespace
@@ -140,71 +228,43 @@ bool SensorWindow::bOpenSettings(const QString &fileName)
             return false;
     }
 
-    const auto fail = [this](const char *text) {
-        execMessageBox(this, QMessageBox::Critical, tr("Opening settings..."), tr(text),
+    const auto fail = [this](const QString &text) {
+        execMessageBox(this, QMessageBox::Critical, tr("Opening settings..."), text,
                        QMessageBox::Ok);
     };
-    bool complete = true;
     const SettingsContent content = readSettingsFile(path);
-    if (content.status == SettingsContent::Status::NoRoot) {
-        fail(QT_TR_NOOP("The selected settings are corupted"));
+    const std::vector<ParameterText> parts = content.parameterList
+        ? splitParameterList(*content.parameterList) : std::vector<ParameterText>();
+    const QString refusal =
+        refusalText(content, sensor.name(), unusableEntries(*this, *state, parts));
+    if (!refusal.isEmpty()) {
+        fail(refusal);
         return false;
     }
+    bool complete = content.hasPluginSettings && content.parameterList && content.chartData;
     if (content.status == SettingsContent::Status::Unreadable) {
-        fail(QT_TR_NOOP("The selected settings are corupted"));
+        fail(tr("The selected settings are corupted"));
         if (!alive)
             return false;
-        complete = false;
     } else {
-        // A root without either name counts as one for another sensor.
-        if (!content.isFor(sensor.name())) {
-            fail(QT_TR_NOOP("The selected settings are not for the current sensor"));
-            return false;
-        }
-
         enableTreeDataHandling(false);
-        if (!content.hasPluginSettings) {
-            complete = false;
-        } else {
+        if (content.hasPluginSettings) {
             state->liveDataEnabled = false;
             if (state->communication)
                 state->chartPollTimer.start();
-
-            if (!content.parameterList) {
-                complete = false;
-            } else {
-                for (const ParameterText &part : splitParameterList(*content.parameterList)) {
-                    QtProperty *property = findPropertyById(state->rootProperty, part.id);
-                    if (!property)
-                        continue;
-                    QtAbstractPropertyManager *manager = property->propertyManager();
-                    if (manager == state->enumManager) {
-                        state->enumManager->setValue(property, wholeValue(part.value));
-                    } else if (manager == state->boolManager) {
-                        state->boolManager->setValue(property, wholeValue(part.value) != 0,
-                                                     QString(), QString());
-                    } else if (manager == state->intManager) {
-                        state->intManager->setValue(property, wholeValue(part.value));
-                    } else if (manager == state->doubleManager) {
-                        // The saved value may lie outside the range the current
-                        // unit gives; widen it so that the value is kept.
-                        state->doubleManager->setMaximum(property, 1000000.0);
-                        state->doubleManager->setMinimum(property, -100000.0);
-                        state->doubleManager->setValue(property, decimalValue(part.value));
-                    }
-                }
-            }
-
-            if (!content.chartData) {
-                complete = false;
-            } else if (state->chart) {
-                // Replaces the whole history only when the text is sound; a
-                // damaged text leaves what the chart recorded.
+            applyParameterList(*this, *state, parts);
+            // Replaces the whole history only when the text is sound; a damaged
+            // text leaves what the chart recorded.
+            if (content.chartData && state->chart) {
                 if (state->chart->setDataFromString(QString::fromStdString(*content.chartData),
                                                     QLatin1Char(';'))) {
                     ui->chartToolbar->setEnabled(true);
                 } else {
                     complete = false;
+                    fail(tr("The chart history in the selected settings is damaged; the chart "
+                            "keeps the history it has"));
+                    if (!alive)
+                        return false;
                 }
             }
         }

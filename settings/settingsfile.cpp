@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 namespace OrvexSensorPlugin {
@@ -112,6 +113,21 @@ double decimalValue(const std::string &text)
     return result.ec == std::errc() ? value : 0.0;
 }
 
+std::optional<double> exactValue(const std::string &text, bool isDecimal)
+{
+    const char *last = text.data() + text.size();
+    const char *first = skipPlus(skipBlanks(text.data(), last), last);
+    double value = 0.0;
+    long long whole = 0;
+    const auto result = isDecimal ? std::from_chars(first, last, value)
+                                  : std::from_chars(first, last, whole);
+    if (!isDecimal)
+        value = double(whole);
+    if (result.ec != std::errc() || result.ptr != last || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 QByteArray settingsDocument(const std::string &sensorId, const std::string &parameterList,
                             const std::string &chartData)
 {
@@ -169,7 +185,16 @@ SettingsContent readSettingsFile(const QString &path)
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return SettingsContent();
-    return parseSettings(file.readAll());
+    // A device without a size (a pipe, /dev/zero) is read up to one byte past the limit.
+    QByteArray text;
+    if (file.size() <= maxSettingsFileBytes)
+        text = file.isSequential() ? file.read(maxSettingsFileBytes + 1) : file.readAll();
+    if (file.size() > maxSettingsFileBytes || text.size() > maxSettingsFileBytes) {
+        SettingsContent tooLarge;
+        tooLarge.status = SettingsContent::Status::TooLarge;
+        return tooLarge;
+    }
+    return parseSettings(text);
 }
 
 bool writeSettingsFile(const QString &path, const QByteArray &text, QString *error)

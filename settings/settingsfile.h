@@ -39,6 +39,11 @@ std::vector<ParameterText> splitParameterList(const std::string &text);
 int wholeValue(const std::string &text);
 double decimalValue(const std::string &text);
 
+// A value as the file's writer leaves it: the whole text one number (blanks and a
+// plus before it allowed), a whole number unless isDecimal, and finite. Nothing
+// for any other text, so that a damaged file is refused rather than read as 0.
+std::optional<double> exactValue(const std::string &text, bool isDecimal);
+
 // The whole document, UTF-8, with its declaration and indentation.
 QByteArray settingsDocument(const std::string &sensorId, const std::string &parameterList,
                             const std::string &chartData);
@@ -47,7 +52,7 @@ QByteArray settingsDocument(const std::string &sensorId, const std::string &para
 // optionals, so that a reader never touches what is not there.
 struct SettingsContent
 {
-    enum class Status { Unreadable, NoRoot, Read };
+    enum class Status { Unreadable, TooLarge, NoRoot, Read };
     Status status = Status::Unreadable;
     std::optional<std::string> pluginId;
     std::optional<std::string> sensorId;
@@ -60,6 +65,8 @@ struct SettingsContent
 };
 
 SettingsContent parseSettings(const QByteArray &text);
+// No settings file comes near this size; a larger one is refused unread.
+constexpr qint64 maxSettingsFileBytes = 64 * 1024 * 1024;
 SettingsContent readSettingsFile(const QString &path);
 
 // Replaces the file only once the whole text is on disk: a failed write

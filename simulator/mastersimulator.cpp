@@ -38,6 +38,8 @@ const char *MasterSimulator::faultName(Fault fault)
         return "truncated";
     case Fault::Silent:
         return "silent";
+    case Fault::BadCheck:
+        return "bad check";
     }
     return "?";
 }
@@ -137,7 +139,7 @@ MasterSimulator::Fault MasterSimulator::chooseFault()
         return m_injected.takeFirst();
     std::uniform_real_distribution<double> chance(0.0, 1.0);
     for (Fault fault : {Fault::Drop, Fault::Late, Fault::Error, Fault::Garbage,
-                        Fault::Truncated}) {
+                        Fault::Truncated, Fault::BadCheck}) {
         if (m_rates[int(fault)] > 0.0 && chance(m_random) < m_rates[int(fault)])
             return fault;
     }
@@ -184,6 +186,11 @@ MasterSimulator::Reply MasterSimulator::handle(const QByteArray &request)
     case Fault::Truncated:
         reply.bytes = answer(request);
         reply.bytes.chop(qMax(1, reply.bytes.size() / 2));
+        break;
+    case Fault::BadCheck:
+        reply.bytes = answer(request);
+        if (reply.bytes.size() > 1)
+            reply.bytes[1] = char(quint8(reply.bytes.at(1)) ^ 0x01);
         break;
     case Fault::None:
         reply.bytes = answer(request);

@@ -26,6 +26,7 @@ public:
         Garbage,    // a frame of the right length and control octet, random contents
         Truncated,  // the answer is cut short: its length byte promises more than comes
         Silent,     // the master no longer answers anything (a pulled cable)
+        BadCheck,   // the proper answer with a wrong check octet (a flipped bit on the line)
     };
 
     struct Reply
@@ -58,7 +59,7 @@ public:
     // The next `count` requests suffer `fault` (queued behind faults injected before).
     void injectFault(Fault fault, int count = 1);
     // Probability in [0, 1] that a request suffers `fault`
-    // (Drop, Late, Error, Garbage or Truncated).
+    // (Drop, Late, Error, Garbage, Truncated or BadCheck).
     void setFaultRate(Fault fault, double probability);
     void setLateDelayMs(int ms);
     int lateDelayMs() const;
@@ -87,7 +88,7 @@ private:
     SimulatedSensor::Clock m_clock;
     std::mt19937 m_random;
     QVector<Fault> m_injected;
-    double m_rates[7] = {};
+    double m_rates[8] = {};
     int m_lateDelayMs = 2500;
     int m_answerDelayMs = 0;
     int m_silentAfter = -1;

@@ -35,7 +35,13 @@ ParameterKind parameterKind(const std::string &typeText)
 bool readDescriptionFile(const QString &path, pt::ptree &tree)
 {
     tree.clear();
-    return readXmlFileGuarded(path, tree, pt::xml_parser::no_comments);
+    if (readXmlFileGuarded(path, tree, pt::xml_parser::no_comments) && !tree.empty())
+        return true;
+    qCWarning(lcDescription).noquote()
+        << QStringLiteral("The description file %1 is missing, empty, larger than 64 MB, nested "
+                          "deeper than %2 levels or not XML: the parameter tree stays empty")
+               .arg(path).arg(maxXmlNestingDepth);
+    return false;
 }
 
 bool hasChildElements(const pt::ptree &node)

@@ -22,8 +22,8 @@ enum class ParameterKind { Category, Enumerator, Int, Double, Bool, Action, Stri
 ParameterKind parameterKind(const std::string &typeText);
 
 // Reads the file with comments dropped and whitespace kept, after the nesting
-// check. A missing, unreadable, too deeply nested or malformed file leaves
-// tree empty and gives false.
+// check. A missing, unreadable, empty, too large (maxXmlFileBytes), too deeply
+// nested or malformed file leaves tree empty and gives false, with a warning.
 bool readDescriptionFile(const QString &path, boost::property_tree::ptree &tree);
 
 // A node without any child element describes nothing.

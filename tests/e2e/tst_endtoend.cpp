@@ -85,14 +85,17 @@ private slots:
         QTest::addColumn<double>("rate");
         QTest::addColumn<QString>("productId");
         QTest::addColumn<QString>("failure");
-        QTest::newRow("garbled answers") << int(Fault::Garbage) << 0.2 << "" << "";
-        QTest::newRow("refused answers") << int(Fault::Error) << 0.2 << "" << "";
-        QTest::newRow("answers too late") << int(Fault::Late) << 0.015 << "" << "";
+        QTest::addColumn<bool>("writeAll"); // after the polls, all values go to the sensor
+        QTest::newRow("garbled answers") << int(Fault::Garbage) << 0.2 << "" << "" << true;
+        QTest::newRow("truncated answers") << int(Fault::Truncated) << 0.2 << "" << "" << true;
+        QTest::newRow("wrong check octets") << int(Fault::BadCheck) << 0.2 << "" << "" << true;
+        QTest::newRow("refused answers") << int(Fault::Error) << 0.2 << "" << "" << false;
+        QTest::newRow("answers too late") << int(Fault::Late) << 0.015 << "" << "" << false;
         QTest::newRow("no master answers") << int(Fault::Silent) << 1.0 << ""
-                                           << "No IO-Link master answered on /dev/pts/";
+                                           << "No IO-Link master answered on /dev/pts/" << false;
         QTest::newRow("another sensor") << int(Fault::None) << 0.0 << "ZT42-G14-100"
             << "The connected sensor does not match currently selected sensor, please try "
-               "again with the proper sensor\n\nProductID found: ZT42-G14-100";
+               "again with the proper sensor\n\nProductID found: ZT42-G14-100" << false;
     }
     void faultyLine()
     {
@@ -100,6 +103,7 @@ private slots:
         QFETCH(double, rate);
         QFETCH(QString, productId);
         QFETCH(QString, failure);
+        QFETCH(bool, writeAll);
         if (m_sensorValues.isEmpty()) { // what a healthy line shows
             Rig healthy(QString(), ConnectionRig::Transport::PseudoTerminal);
             QVERIFY(healthy.isReady() && connectLive(healthy));
@@ -144,6 +148,16 @@ private slots:
             const double bar = history.value(i, Utils::Charts::ChartHistory::Value);
             QVERIFY2(bar >= -1.0 && bar <= 10.0, qPrintable(QString::number(bar)));
         }
+        if (!writeAll)
+            return;
+        // Writing shows no value but the tree's or the sensor's; a lost line is told.
+        const int told = answers.answered();
+        Access::vWriteAllSettings(rig.window());
+        rig.finishProgress();
+        const QMap<QString, QString> written = shownValues(rig);
+        for (auto it = written.cbegin(); it != written.cend(); ++it)
+            QVERIFY(it.value() == shown.value(it.key()) || it.value() == m_sensorValues[it.key()]);
+        QVERIFY(rig.window().isConnected() || answers.answered() > told);
     }
 
     // The port fails once, the missed polls follow from it, and all is quiet afterwards.

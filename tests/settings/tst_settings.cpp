@@ -1,5 +1,6 @@
 #include "common/windowaccess.h"
 #include "plugin/pluginpaths.h"
+#include "plugin/sensorinterface.h"
 #include "settings/settingsfile.h"
 
 #include "mastersimulator.h"
@@ -11,6 +12,7 @@
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -122,6 +124,8 @@ private slots:
     void appliedValues();
     void sensorActions_data();
     void sensorActions();
+    void hostileFiles_data();
+    void hostileFiles();
 };
 
 void TestSettings::numbers_data()
@@ -247,7 +251,8 @@ void TestSettings::openingFiles_data()
     row("no plug-in settings applies nothing", head + "</root>", "", 0, false);
     row("damaged chart data keeps the recorded history",
         head + "<pluginsettings>" + list + "<chartdata data=\"history;1;1;2;1733468988123;0.5\"/>"
-        "</pluginsettings></root>", "", 4, false);
+        "</pluginsettings></root>", "Opening settings...: The chart history in the selected "
+        "settings is damaged; the chart keeps the history it has", 4, false);
     row("file of another sensor of the family",
         "<root pluginid=\"IoLinkZT4Kfamily\" sensorid=\"ZT4K-100 0...100 bar\">" + both, other,
         0, false);
@@ -255,7 +260,6 @@ void TestSettings::openingFiles_data()
         "<root pluginid=\"OtherPlugin\" sensorid=\"ZT4K-010 -1...10 bar\">" + both, other, 0,
         false);
     row("root without names", "<root>" + both, other, 0, false);
-    row("text that is no XML", "FilterSettings=4;", corrupted, 0, false);
     row("no root element", "<settings><pluginsettings/></settings>", corrupted, 0, false);
     row("missing file", "", corrupted, 0, false);
 }
@@ -373,6 +377,123 @@ void TestSettings::sensorActions()
         QCOMPARE(rig.window->form()->sensorOperationsToolbar->isEnabled(), sensorFilter == 4);
     if (action == "dialog")
         QVERIFY(rig.window->form()->actionEnable_live_data->isChecked());
+}
+
+namespace {
+// Contents made at run time: %big a file of 200 MB, %deep nesting a million levels deep,
+// %points a history of ten million points, %edit:old|new the real description edited.
+bool writeHostile(const QString &path, const QByteArray &text, const QString &dataFile)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (text == "%big")
+        return file.resize(200000000);
+    if (text == "%deep")
+        return file.write(head + QByteArray("<a>").repeated(1000000)) > 0;
+    if (text.startsWith("%edit:")) {
+        QFile real(dataFile);
+        const QList<QByteArray> edit = text.mid(6).split('|');
+        return real.open(QIODevice::ReadOnly)
+            && file.write(real.readAll().replace(edit.at(0), edit.at(1))) > 0;
+    }
+    if (text != "%points")
+        return file.write(text) == text.size();
+    const QByteArray points = QByteArray("1733468988123;1.234;5.678;").repeated(10000);
+    bool written = file.write(head + "<pluginsettings><chartdata data=\"history;1;1;10000000;") > 0;
+    for (int i = 0; i < 1000; ++i)
+        written = written && file.write(points) == points.size();
+    return written && file.write("\"/></pluginsettings></root>") > 0;
+}
+} // namespace
+
+void TestSettings::hostileFiles_data()
+{
+    // The settings file opened through the plug-in object, or the description beside the
+    // program; the window's message, nothing else changed, and a sound file opens after.
+    QTest::addColumn<bool>("dataFile");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("box");
+    const QString corrupted = "The selected settings are corupted";
+    const QString values = "The selected settings hold values that their parameters cannot take";
+    const QString tooLarge = "The selected file is larger than 64 MB";
+    for (const bool dataFile : {false, true}) {
+        const auto row = [dataFile](const char *name, const QByteArray &text, const QString &box) {
+            QTest::addRow("%s: %s", dataFile ? "data file" : "settings", name)
+                << dataFile << text << (dataFile ? QString("%seam") : box);
+        };
+        row("empty file", "", corrupted);
+        row("not XML", "\x01\x02 not <xml", corrupted);
+        row("truncated document", head + "<pluginsettings><propertytreedata da", corrupted);
+        row("200 MB", "%big", tooLarge);
+        row("nested a million levels deep", "%deep", corrupted);
+        row("another encoding", QByteArray("\xff\xfe<\0r\0o\0o\0t\0/\0>\0", 16), corrupted);
+    }
+    const auto settings = [](const char *name, const char *entries, const QString &box) {
+        QTest::addRow("settings: %s", name) << false << head + "<pluginsettings><propertytreedata"
+            " data=\"" + entries + "\"/></pluginsettings></root>" << box;
+    };
+    settings("number not numeric", "OnDelay1=seven;", values + " (OnDelay1)");
+    settings("number huge", "OnDelay1=99999999999999999999;", values + " (OnDelay1)");
+    settings("negative for a parameter without sign", "OnDelay1=-5;", values + " (OnDelay1)");
+    settings("nan", "ThresholdsPressure1A1=nan;", values + " (ThresholdsPressure1A1)");
+    settings("inf", "ThresholdsPressure1A1=inf;", values + " (ThresholdsPressure1A1)");
+    settings("duplicated id", "FilterSettings=4;FilterSettings=2;", values + " (FilterSettings)");
+    settings("unknown id is passed over", "NoSuchParameter=x;", "");
+    QTest::addRow("settings: ten million points") << false << QByteArray("%points") << tooLarge;
+    for (const char *edit : {"<decVal>1000</decVal>|<decVal>nan</decVal>",
+                             "<maxRange>10</maxRange>|<maxRange>inf</maxRange>",
+                             "<id>StatusLED</id>|<id>FilterSettings</id>"})
+        QTest::addRow("data file: %s", edit) << true << "%edit:" + QByteArray(edit) << "";
+}
+
+void TestSettings::hostileFiles()
+{
+    QFETCH(bool, dataFile);
+    QFETCH(QByteArray, text);
+    QFETCH(QString, box);
+    Rig rig;
+    QVERIFY(rig.ready);
+    const QString data = rig.dir.filePath("IoLinkZT4Kfamily.xml");
+    const QString path = dataFile ? rig.dir.filePath("hostile.xml") : rig.dir.filePath("h.wts");
+    QVERIFY(writeHostile(path, text, data));
+    if (dataFile)
+        QVERIFY(QFile::remove(data) && QFile::rename(path, data));
+    if (box == "%seam")
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^The description file .* is "
+            "missing, empty, larger than 64 MB, nested deeper than 256 levels or not XML"));
+    QMdiSubWindow sub;
+    ExtensionSystem::SensorBasic chosen;
+    chosen.setName(sensorName);
+    SensorInterface plugin(chosen, &sub);
+    SensorWindow &window = *sub.findChild<SensorWindow *>();
+    const auto filter = [&window] {
+        QtProperty *property = Access::find(window, "FilterSettings");
+        return property ? Access::state(window).enumManager->value(property) : -1;
+    };
+    const int previous = filter();
+    QVERIFY(previous == (box == "%seam" ? -1 : 0));
+    QVERIFY(Access::state(window).chart->appendDataAt(0, 1733468999000.0, 1.5, 6.0));
+    const QString history = Access::state(window).chart->dataToString(QLatin1Char(';'));
+    Answerer answerer{QString()};
+    if (!dataFile)
+        plugin.vActionOpen(path);
+    QCOMPARE(answerer.boxes.size(), box.isEmpty() || dataFile ? 0 : 1);
+    QVERIFY2(answerer.boxes.value(0).startsWith(box.isEmpty() || dataFile ? QString()
+             : "Opening settings...: " + box), qPrintable(answerer.boxes.value(0)));
+    QCOMPARE(filter(), previous);
+    QCOMPARE(Access::state(window).chart->dataToString(QLatin1Char(';')), history);
+    if (previous < 0) { // without a catalogue record no file is for the window; it draws
+        Access::connected(window) = true;
+        Access::setLive(window, true);
+        Access::receive(window, "0740220003e80001");
+        QCOMPARE(Access::state(window).chart->history(0).size(), std::size_t(2));
+        return;
+    }
+    plugin.vActionOpen(rig.write("sound.wts", head + "<pluginsettings><propertytreedata data="
+        "\"FilterSettings=4;\"/><chartdata data=\"history;1;1;0\"/></pluginsettings></root>"));
+    QCOMPARE(filter(), 4);
+    QCOMPARE(Access::state(window).chart->dataToString(QLatin1Char(';')), "history;1;1;0");
 }
 
 QTEST_MAIN(TestSettings)
