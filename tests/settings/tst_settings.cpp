@@ -3,8 +3,8 @@
 #include "plugin/sensorinterface.h"
 #include "settings/settingsfile.h"
 
-#include "mastersimulator.h"
-#include "simulatedchannel.h"
+#include "simulator/mastersimulator.h"
+#include "simulator/simulatedchannel.h"
 
 #include "extensionsystem/sensorbasic.h"
 #include "utils/charts/genericchart.h"
