@@ -10,15 +10,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace OrvexSensorPlugin::Core;
-    const QString path = FuzzSupport::writeInput(QStringLiteral("IoLinkZT4Kfamily.xml"), data, size);
-    setPluginFileDirectory(QFileInfo(path).path());
+    setPluginFileDirectory(
+        QFileInfo(FuzzSupport::writeInput("IoLinkZT4Kfamily.xml", data, size)).path());
     for (const ExtensionSystem::SensorBasic &entry : readSensorList()) {
         const Sensor record(readSensorByName(entry.name()));
         // What the list offers, the record must hold under the same name.
         if (record.name() != entry.name() || record.id().empty())
             __builtin_trap();
-        record.getCharacterDelay();
-        record.getLineDelay();
     }
     const std::string text(reinterpret_cast<const char *>(data), size);
     std::stringstream forHost(text), forPlugin(text);

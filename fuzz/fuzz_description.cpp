@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     using namespace OrvexSensorPlugin::Core;
     FuzzSupport::startApplication();
-    const QString path = FuzzSupport::writeInput(QStringLiteral("IoLinkZT4Kfamily.xml"), data, size);
-    setPluginFileDirectory(QFileInfo(path).path());
+    setPluginFileDirectory(
+        QFileInfo(FuzzSupport::writeInput("IoLinkZT4Kfamily.xml", data, size)).path());
 
     ExtensionSystem::SensorBasic chosen;
     chosen.setName("ZT4K-010 -1...10 bar");

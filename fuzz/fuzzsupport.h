@@ -1,30 +1,18 @@
 #pragma once
 
 #include <QApplication>
-#include <QDialog>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
 
 #include <cstdint>
 
 namespace FuzzSupport {
 
-// Modal dialogs go as soon as they show: nobody is there to answer them.
-class DialogDismisser : public QObject
-{
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        auto *dialog = qobject_cast<QDialog *>(watched);
-        if (dialog && event->type() == QEvent::Show && dialog->isModal())
-            QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
-        return false;
-    }
-};
-
-// One offscreen application for the run, silent: log output would hold the
-// fuzzer to the terminal's pace. Never destroyed: from the exit handlers it
+// One offscreen application for the run, silent (log output would hold the
+// fuzzer to the terminal's pace), whose modal dialogs close as soon as they run:
+// nobody is there to answer them. Never destroyed: from the exit handlers it
 // would outlive Qt's thread data.
 inline void startApplication()
 {
@@ -35,7 +23,12 @@ inline void startApplication()
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     auto *app = new QApplication(argc, argv);
-    app->installEventFilter(new DialogDismisser(app));
+    auto *closer = new QTimer(app);
+    QObject::connect(closer, &QTimer::timeout, [] {
+        if (QWidget *dialog = QApplication::activeModalWidget())
+            dialog->close();
+    });
+    closer->start(0);
 }
 
 // The input as a file of that name in a folder of the run's own; its path.

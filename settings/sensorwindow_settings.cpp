@@ -73,7 +73,8 @@ QStringList unusableEntries(const SensorWindow &window, const SensorWindowState 
     QStringList unusable;
     std::map<std::string, std::string> seen;
     for (const ParameterText &part : parts) {
-        QtProperty *property = window.findPropertyById(state.rootProperty, part.id);
+        QtProperty *property =
+            part.id.empty() ? nullptr : window.findPropertyById(state.rootProperty, part.id);
         if (!property)
             continue;
         const QtAbstractPropertyManager *manager = property->propertyManager();

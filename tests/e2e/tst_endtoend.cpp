@@ -86,8 +86,8 @@ private slots:
         QTest::addColumn<QString>("productId");
         QTest::addColumn<QString>("failure");
         QTest::addColumn<bool>("writeAll"); // after the polls, all values go to the sensor
-        QTest::newRow("garbled answers") << int(Fault::Garbage) << 0.2 << "" << "" << true;
-        QTest::newRow("truncated answers") << int(Fault::Truncated) << 0.2 << "" << "" << true;
+        QTest::newRow("garbled answers") << int(Fault::Garbage) << 0.2 << "" << "" << false;
+        QTest::newRow("truncated answers") << int(Fault::Truncated) << 0.03 << "" << "" << true;
         QTest::newRow("wrong check octets") << int(Fault::BadCheck) << 0.2 << "" << "" << true;
         QTest::newRow("refused answers") << int(Fault::Error) << 0.2 << "" << "" << false;
         QTest::newRow("answers too late") << int(Fault::Late) << 0.015 << "" << "" << false;
