@@ -1,6 +1,6 @@
 #include "mainwindow.h"
 
-#include "connectionbroker.h"
+#include "serialconnectionbroker.h"
 #include "plugindock.h"
 #include "pluginloader.h"
 #include "portwatcher.h"
@@ -24,7 +24,7 @@ namespace Kalvio {
 MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
     : QMainWindow(parent)
     , m_loader(loader)
-    , m_broker(new ConnectionBroker(this))
+    , m_broker(new SerialConnectionBroker(this))
     , m_portWatcher(new PortWatcher(this))
     , m_mdiArea(new QMdiArea(this))
     , m_dock(new PluginDock(this))
@@ -48,10 +48,11 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
             [this](const QString &name) { openSensor(name); });
     connect(m_portWatcher, &PortWatcher::portsChanged, this, &MainWindow::reportPorts);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::onSubWindowActivated);
-    connect(m_broker, &ConnectionBroker::connectionOpened, this, [this](const QString &port) {
-        statusBar()->showMessage(tr("%1 opened").arg(port), 5000);
-    });
-    connect(m_broker, &ConnectionBroker::connectionRefused, this,
+    connect(m_broker, &SerialConnectionBroker::connectionOpened, this,
+            [this](const QString &port) {
+                statusBar()->showMessage(tr("%1 opened").arg(port), 5000);
+            });
+    connect(m_broker, &SerialConnectionBroker::connectionRefused, this,
             [this](const QString &port, const QString &reason) {
                 statusBar()->showMessage(tr("%1 cannot be opened: %2").arg(port, reason), 8000);
             });

@@ -17,7 +17,7 @@ class PluginInterface;
 
 namespace Kalvio {
 
-class ConnectionBroker;
+class SerialConnectionBroker;
 class PluginDock;
 class PluginLoader;
 class PortWatcher;
@@ -36,7 +36,7 @@ public:
     // while the broker they unregister from still exists.
     ~MainWindow() override;
 
-    ConnectionBroker *broker() const { return m_broker; }
+    SerialConnectionBroker *broker() const { return m_broker; }
     PortWatcher *portWatcher() const { return m_portWatcher; }
     QMdiArea *mdiArea() const { return m_mdiArea; }
     PluginDock *pluginDock() const { return m_dock; }
@@ -73,7 +73,7 @@ private:
     ExtensionSystem::PluginInterface *activePlugin() const;
 
     const PluginLoader &m_loader;
-    ConnectionBroker *m_broker;
+    SerialConnectionBroker *m_broker;
     PortWatcher *m_portWatcher;
     QMdiArea *m_mdiArea;
     PluginDock *m_dock;

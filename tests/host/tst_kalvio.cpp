@@ -1,4 +1,4 @@
-#include "connectionbroker.h"
+#include "serialconnectionbroker.h"
 #include "idlequitter.h"
 #include "mainwindow.h"
 #include "mastersimulator.h"
@@ -105,8 +105,8 @@ private slots:
         QFETCH(QString, how);
         QFETCH(bool, atOnce);
         ModalAnswerer answerer;
-        Kalvio::ConnectionBroker *broker = m_window->broker();
-        const QString port = Kalvio::ConnectionBroker::simulatedPortName();
+        Kalvio::SerialConnectionBroker *broker = m_window->broker();
+        const QString port = Kalvio::SerialConnectionBroker::simulatedPortName();
         QVERIFY(broker->enableSimulator(QCoreApplication::applicationDirPath()
                                         + "/IoLinkZT4Kfamily.xml"));
         m_window->portWatcher()->setSimulatedPort(port);

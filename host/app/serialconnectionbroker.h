@@ -24,14 +24,14 @@ namespace Kalvio {
 // Lends ports to plug-in objects: a serial channel per registration, or the
 // in-process simulator for the simulated port. Each plug-in object holds at most
 // one channel; a new registration releases the previous one.
-class ConnectionBroker : public QObject, public ExtensionSystem::ConnectionBroker
+class SerialConnectionBroker : public QObject, public ExtensionSystem::ConnectionBroker
 {
     Q_OBJECT
-    Q_DISABLE_COPY(ConnectionBroker)
+    Q_DISABLE_COPY(SerialConnectionBroker)
 
 public:
-    explicit ConnectionBroker(QObject *parent = nullptr);
-    ~ConnectionBroker() override;
+    explicit SerialConnectionBroker(QObject *parent = nullptr);
+    ~SerialConnectionBroker() override;
 
     // The port name that stands for the built-in simulator.
     static QString simulatedPortName();
