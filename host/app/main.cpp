@@ -10,6 +10,9 @@
 
 #include "extensionsystem/globals.h"
 #include "extensionsystem/plugininterface.h"
+#include "linkmonitor/linkmonitordock.h"
+#include "linkmonitor/linkrecorder.h"
+#include "linkmonitor/linktracewriter.h"
 #include "utils/icons/iconresources.h"
 
 #include <QApplication>
@@ -78,6 +81,22 @@ void offerPorts(Kalvio::MainWindow &window, const Kalvio::CommandLine &commandLi
     window.portWatcher()->start();
 }
 
+// With --trace: every row the link monitor makes goes to the file; false when it
+// cannot be written.
+bool startTrace(Kalvio::MainWindow &window, const Kalvio::CommandLine &commandLine)
+{
+    if (commandLine.trace.isEmpty())
+        return true;
+    auto *trace = new LinkMonitor::LinkTraceWriter(commandLine.trace, &window);
+    if (!trace->open()) {
+        std::fprintf(stderr, "kalvio: cannot write %s: %s\n", qPrintable(commandLine.trace),
+                     qPrintable(trace->errorString()));
+        return false;
+    }
+    trace->follow(window.linkRecorder());
+    return true;
+}
+
 // Opens the sensor the command line names and connects it; false when it cannot be opened.
 bool openRequestedSensor(Kalvio::MainWindow &window, const Kalvio::CommandLine &commandLine)
 {
@@ -137,6 +156,11 @@ int main(int argc, char *argv[])
     const int early = runWithoutWindow(argc, argv, commandLine);
     if (early >= 0)
         return early;
+    // A trace needs no screen: without one the windows live off-screen.
+    if (!commandLine.trace.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvio"));
@@ -152,6 +176,9 @@ int main(int argc, char *argv[])
     window.setLanguage(commandLine.language.isEmpty() ? QStringLiteral("en")
                                                       : commandLine.language);
     offerPorts(window, commandLine);
+    if (!startTrace(window, commandLine))
+        return 1;
+    window.linkMonitor()->setVisible(commandLine.linkMonitor);
     window.resize(1180, 760);
     window.show();
     if (!openRequestedSensor(window, commandLine))
@@ -162,5 +189,6 @@ int main(int argc, char *argv[])
     scheduleQuit(window, commandLine, quitter, exitCode);
     const int result = app.exec();
     window.closeAllSensors();
+    window.linkRecorder()->flush(); // the last rows reach the trace too
     return result != 0 ? result : exitCode;
 }

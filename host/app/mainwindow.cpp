@@ -7,7 +7,10 @@
 #include "sensorsubwindow.h"
 
 #include "extensionsystem/globals.h"
+#include "extensionsystem/communicationinterface.h"
 #include "extensionsystem/plugininterface.h"
+#include "linkmonitor/linkmonitordock.h"
+#include "linkmonitor/linkrecorder.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -28,6 +31,8 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
     , m_portWatcher(new PortWatcher(this))
     , m_mdiArea(new QMdiArea(this))
     , m_dock(new PluginDock(this))
+    , m_linkRecorder(new LinkMonitor::LinkRecorder(this))
+    , m_linkMonitor(new LinkMonitor::LinkMonitorDock(this))
     , m_translator(new QTranslator(this))
 {
     setObjectName(QStringLiteral("KalvioMainWindow"));
@@ -38,6 +43,10 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
     m_dock->setPlugins(loader);
     addDockWidget(Qt::LeftDockWidgetArea, m_dock);
     resizeDocks({m_dock}, {300}, Qt::Horizontal);
+    m_linkMonitor->setRecorder(m_linkRecorder);
+    m_broker->setLinkTap(m_linkRecorder);
+    addDockWidget(Qt::BottomDockWidgetArea, m_linkMonitor);
+    m_linkMonitor->hide();
     createMenus();
     retranslate();
     statusBar();
@@ -51,6 +60,7 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
     connect(m_broker, &SerialConnectionBroker::connectionOpened, this,
             [this](const QString &port) {
                 statusBar()->showMessage(tr("%1 opened").arg(port), 5000);
+                followActiveSensor();
             });
     connect(m_broker, &SerialConnectionBroker::connectionRefused, this,
             [this](const QString &port, const QString &reason) {
@@ -67,6 +77,7 @@ MainWindow::~MainWindow()
         delete session.plugin.data();
     m_sessions.clear();
     deleteReleased();
+    m_broker->setLinkTap(nullptr);
     if (ExtensionSystem::PluginInterface::connectionBroker() == m_broker)
         ExtensionSystem::PluginInterface::setConnectionBroker(nullptr);
 }
@@ -86,6 +97,7 @@ void MainWindow::createMenus()
 
     m_viewMenu = menuBar()->addMenu(QString());
     m_viewMenu->addAction(m_dock->toggleViewAction());
+    m_viewMenu->addAction(m_linkMonitor->toggleViewAction());
     m_presentationAction = m_viewMenu->addAction(QString());
     m_presentationAction->setObjectName(QStringLiteral("actionPresentationMode"));
     m_presentationAction->setCheckable(true);
@@ -125,6 +137,7 @@ void MainWindow::retranslate()
     m_tileAction->setText(tr("&Tile"));
     m_cascadeAction->setText(tr("&Cascade"));
     m_dock->retranslate();
+    m_linkMonitor->retranslate();
 }
 
 ExtensionSystem::PluginInterface *MainWindow::openSensor(const QString &sensorName)
@@ -227,6 +240,17 @@ void MainWindow::onSubWindowActivated(QMdiSubWindow *subWindow)
             session.plugin->setWindowActive(subWindow && session.subWindow == subWindow);
     }
     m_openSettingsAction->setEnabled(activePlugin() != nullptr);
+    followActiveSensor();
+}
+
+// The link monitor follows the active sensor window.
+void MainWindow::followActiveSensor()
+{
+    ExtensionSystem::PluginInterface *plugin = activePlugin();
+    const ExtensionSystem::CommunicationInterface *channel =
+        plugin ? m_broker->channelOf(plugin) : nullptr;
+    if (channel)
+        m_linkMonitor->setPort(channel->currentPortSettings().portName);
 }
 
 ExtensionSystem::PluginInterface *MainWindow::activePlugin() const

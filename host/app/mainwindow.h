@@ -15,6 +15,11 @@ namespace ExtensionSystem {
 class PluginInterface;
 }
 
+namespace LinkMonitor {
+class LinkMonitorDock;
+class LinkRecorder;
+}
+
 namespace Kalvio {
 
 class SerialConnectionBroker;
@@ -40,6 +45,9 @@ public:
     PortWatcher *portWatcher() const { return m_portWatcher; }
     QMdiArea *mdiArea() const { return m_mdiArea; }
     PluginDock *pluginDock() const { return m_dock; }
+    // Sees the line of every channel the broker lends.
+    LinkMonitor::LinkRecorder *linkRecorder() const { return m_linkRecorder; }
+    LinkMonitor::LinkMonitorDock *linkMonitor() const { return m_linkMonitor; }
 
     // Opens the sensor of that catalogue name in a new sub-window; null when no
     // plug-in lists it or the plug-in gives no object.
@@ -70,6 +78,7 @@ private:
     void reportPorts(const QStringList &ports);
     void onSubWindowActivated(QMdiSubWindow *subWindow);
     void openSettings();
+    void followActiveSensor();
     ExtensionSystem::PluginInterface *activePlugin() const;
 
     const PluginLoader &m_loader;
@@ -77,6 +86,8 @@ private:
     PortWatcher *m_portWatcher;
     QMdiArea *m_mdiArea;
     PluginDock *m_dock;
+    LinkMonitor::LinkRecorder *m_linkRecorder;
+    LinkMonitor::LinkMonitorDock *m_linkMonitor;
     QTranslator *m_translator;
     QList<Session> m_sessions;
     // Plug-in objects scheduled for deletion; deleted outright at shutdown.

@@ -10,6 +10,18 @@
 
 namespace Kalvio {
 
+namespace {
+
+void setTap(ExtensionSystem::CommunicationInterface *channel, ExtensionSystem::LinkTap *tap)
+{
+    if (auto *serial = qobject_cast<ExtensionSystem::SerialChannel *>(channel))
+        serial->setLinkTap(tap);
+    else if (auto *simulated = qobject_cast<IoLinkSim::SimulatedChannel *>(channel))
+        simulated->setLinkTap(tap);
+}
+
+} // namespace
+
 SerialConnectionBroker::SerialConnectionBroker(QObject *parent)
     : QObject(parent)
 {
@@ -40,6 +52,13 @@ bool SerialConnectionBroker::enableSimulator(const QString &dataFile)
     return true;
 }
 
+void SerialConnectionBroker::setLinkTap(ExtensionSystem::LinkTap *tap)
+{
+    m_tap = tap;
+    for (const Lent &lent : qAsConst(m_channels))
+        setTap(lent.channel, tap);
+}
+
 ExtensionSystem::CommunicationInterface *SerialConnectionBroker::registerConnection(
     const ExtensionSystem::PortSettings &settings, ExtensionSystem::PluginInterface *plugin)
 {
@@ -50,6 +69,7 @@ ExtensionSystem::CommunicationInterface *SerialConnectionBroker::registerConnect
     ExtensionSystem::CommunicationInterface *channel = openChannel(settings);
     if (!channel)
         return nullptr;
+    setTap(channel, m_tap);
     m_channels.insert(plugin, Lent{channel, settings.portName});
     emit connectionOpened(settings.portName);
     return channel;

@@ -11,6 +11,7 @@
 
 namespace ExtensionSystem {
 class CommunicationInterface;
+class LinkTap;
 class PluginInterface;
 class PortSettings;
 }
@@ -42,6 +43,8 @@ public:
     bool isSimulatorEnabled() const { return m_master != nullptr; }
     IoLinkSim::MasterSimulator *simulator() const { return m_master.get(); }
     QString errorString() const { return m_error; }
+    // Watches the line of every channel lent from now on, and of those lent already.
+    void setLinkTap(ExtensionSystem::LinkTap *tap);
 
     ExtensionSystem::CommunicationInterface *registerConnection(
         const ExtensionSystem::PortSettings &settings,
@@ -76,6 +79,7 @@ private:
     std::unique_ptr<IoLinkSim::MasterSimulator> m_master;
     QString m_error;
     QString m_lastRefusal;
+    ExtensionSystem::LinkTap *m_tap = nullptr;
 };
 
 } // namespace Kalvio

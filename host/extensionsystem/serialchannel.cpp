@@ -138,8 +138,10 @@ int SerialChannel::pendingFrames() const
 
 void SerialChannel::vSendString(std::string bytes)
 {
-    if (m_port->isOpen() && !bytes.empty())
+    if (m_port->isOpen() && !bytes.empty()) {
+        m_frames->noteRequest(QByteArray(bytes.data(), int(bytes.size())));
         m_port->write(bytes.data(), qint64(bytes.size()));
+    }
 }
 
 unsigned int SerialChannel::uSendDataFrame(DataFrame *frame)
