@@ -33,8 +33,11 @@ void SimulatedChannel::setLatencyMs(int ms)
 
 void SimulatedChannel::vSendString(std::string bytes)
 {
-    if (m_master && !bytes.empty())
-        m_master->handle(QByteArray(bytes.data(), int(bytes.size())));
+    if (!m_master || bytes.empty())
+        return;
+    const QByteArray request(bytes.data(), int(bytes.size()));
+    m_frames->noteRequest(request);
+    m_master->handle(request);
 }
 
 unsigned int SimulatedChannel::uSendDataFrame(DataFrame *frame)
