@@ -5,6 +5,7 @@
 #include "pluginloader.h"
 #include "portwatcher.h"
 #include "sensorsubwindow.h"
+#include "sensorviewmenu.h"
 
 #include "extensionsystem/globals.h"
 #include "extensionsystem/communicationinterface.h"
@@ -103,6 +104,7 @@ void MainWindow::createMenus()
     m_presentationAction->setCheckable(true);
     m_presentationAction->setChecked(ExtensionSystem::Globals::getPresentationMode());
     connect(m_presentationAction, &QAction::toggled, this, &MainWindow::setPresentationMode);
+    m_sensorViewMenu = new SensorViewMenu(m_viewMenu);
 
     m_languageMenu = menuBar()->addMenu(QString());
     auto *languages = new QActionGroup(this);
@@ -243,7 +245,7 @@ void MainWindow::onSubWindowActivated(QMdiSubWindow *subWindow)
     followActiveSensor();
 }
 
-// The link monitor follows the active sensor window.
+// The link monitor and the View menu's sensor entries follow the active sensor window.
 void MainWindow::followActiveSensor()
 {
     ExtensionSystem::PluginInterface *plugin = activePlugin();
@@ -251,6 +253,8 @@ void MainWindow::followActiveSensor()
         plugin ? m_broker->channelOf(plugin) : nullptr;
     if (channel)
         m_linkMonitor->setPort(channel->currentPortSettings().portName);
+    QMdiSubWindow *active = plugin ? m_mdiArea->activeSubWindow() : nullptr;
+    m_sensorViewMenu->showWindow(active ? active->widget() : nullptr);
 }
 
 ExtensionSystem::PluginInterface *MainWindow::activePlugin() const

@@ -27,6 +27,7 @@ class PluginDock;
 class PluginLoader;
 class PortWatcher;
 class SensorSubWindow;
+class SensorViewMenu;
 
 // The host's main window: the plug-in dock, the MDI area with one sub-window
 // per opened sensor, and the menus that reach the plug-in objects.
@@ -48,6 +49,8 @@ public:
     // Sees the line of every channel the broker lends.
     LinkMonitor::LinkRecorder *linkRecorder() const { return m_linkRecorder; }
     LinkMonitor::LinkMonitorDock *linkMonitor() const { return m_linkMonitor; }
+    // The View menu's entries for the active sensor window's docks and tool bars.
+    SensorViewMenu *sensorViewMenu() const { return m_sensorViewMenu; }
 
     // Opens the sensor of that catalogue name in a new sub-window; null when no
     // plug-in lists it or the plug-in gives no object.
@@ -97,6 +100,7 @@ private:
     QMenu *m_viewMenu = nullptr;
     QMenu *m_languageMenu = nullptr;
     QMenu *m_windowMenu = nullptr;
+    SensorViewMenu *m_sensorViewMenu = nullptr;
     QAction *m_openSettingsAction = nullptr;
     QAction *m_exitAction = nullptr;
     QAction *m_presentationAction = nullptr;

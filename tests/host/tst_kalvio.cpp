@@ -139,6 +139,28 @@ private slots:
         QTRY_VERIFY(!subWindow);
     }
 
+    // The View menu brings back each closed dock and hidden tool bar of the sensor window.
+    void viewMenuListsTheSensorWindowsDocksAndToolBars()
+    {
+        QVERIFY(m_window->openSensor(Sensors[0]));
+        const QList<QAction *> entries = m_window->menuBar()->actions().at(1)->menu()->actions();
+        QList<QWidget *> hidden;
+        for (QWidget *widget : pluginWindow()->findChildren<QWidget *>()) {
+            if (qobject_cast<QDockWidget *>(widget) || qobject_cast<QToolBar *>(widget))
+                hidden << widget;
+        }
+        QVERIFY(hidden.size() >= 4);
+        for (QWidget *widget : hidden) {
+            widget->hide();
+            const auto entry = std::find_if(entries.begin(), entries.end(),
+                [widget](QAction *a) { return a->isCheckable() && a->parent() == widget; });
+            QVERIFY2(entry != entries.end(), qPrintable(widget->windowTitle()));
+            QVERIFY(!(*entry)->isChecked());
+            (*entry)->trigger();
+            QVERIFY(widget->isVisible());
+        }
+    }
+
     // The ports offered: the system's, the extra ones, then the simulated one, each once.
     void portsReachThePluginWindow()
     {
