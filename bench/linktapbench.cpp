@@ -5,9 +5,9 @@
 // frame (two events noted, decoded into rows) measured alone.
 
 #include "linkmonitor/linkrecorder.h"
-#include "mastersimulator.h"
-#include "sensordescription.h"
-#include "simulatedchannel.h"
+#include "simulator/mastersimulator.h"
+#include "simulator/sensordescription.h"
+#include "simulator/simulatedchannel.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,12 +1,12 @@
 // kalvio: the host application. Loads the plug-ins beside it, lists their
 // sensors, opens sensors in sub-windows and lends them serial ports.
 
-#include "commandline.h"
-#include "idlequitter.h"
-#include "mainwindow.h"
-#include "pluginloader.h"
-#include "portwatcher.h"
-#include "serialconnectionbroker.h"
+#include "app/commandline.h"
+#include "app/idlequitter.h"
+#include "app/mainwindow.h"
+#include "app/pluginloader.h"
+#include "app/portwatcher.h"
+#include "app/serialconnectionbroker.h"
 
 #include "extensionsystem/globals.h"
 #include "extensionsystem/plugininterface.h"

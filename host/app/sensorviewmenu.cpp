@@ -1,4 +1,4 @@
-#include "sensorviewmenu.h"
+#include "app/sensorviewmenu.h"
 
 #include <QAction>
 #include <QDockWidget>

@@ -1,12 +1,12 @@
-#include "serialconnectionbroker.h"
+#include "app/serialconnectionbroker.h"
 
 #include "extensionsystem/plugininterface.h"
 #include "extensionsystem/portsettings.h"
 #include "extensionsystem/serialchannel.h"
 
-#include "mastersimulator.h"
-#include "sensordescription.h"
-#include "simulatedchannel.h"
+#include "simulator/mastersimulator.h"
+#include "simulator/sensordescription.h"
+#include "simulator/simulatedchannel.h"
 
 namespace Kalvio {
 

@@ -1,4 +1,4 @@
-#include "framequeue.h"
+#include "extensionsystem/framequeue.h"
 
 #include <QPointer>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "communicationinterface.h"
-#include "extensionsystem_global.h"
-#include "linktap.h"
+#include "extensionsystem/communicationinterface.h"
+#include "extensionsystem/extensionsystem_global.h"
+#include "extensionsystem/linktap.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "communicationinterface.h"
-#include "extensionsystem_global.h"
-#include "framequeue.h"
-#include "portsettings.h"
+#include "extensionsystem/communicationinterface.h"
+#include "extensionsystem/extensionsystem_global.h"
+#include "extensionsystem/framequeue.h"
+#include "extensionsystem/portsettings.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

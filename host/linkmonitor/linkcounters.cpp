@@ -1,4 +1,4 @@
-#include "linkcounters.h"
+#include "linkmonitor/linkcounters.h"
 
 #include <algorithm>
 #include <cmath>

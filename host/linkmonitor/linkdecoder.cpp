@@ -1,4 +1,4 @@
-#include "linkdecoder.h"
+#include "linkmonitor/linkdecoder.h"
 
 namespace LinkMonitor {
 

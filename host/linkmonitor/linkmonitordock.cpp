@@ -1,7 +1,7 @@
-#include "linkmonitordock.h"
+#include "linkmonitor/linkmonitordock.h"
 
-#include "linkrecorder.h"
-#include "linktablemodel.h"
+#include "linkmonitor/linkrecorder.h"
+#include "linkmonitor/linktablemodel.h"
 
 #include <QAction>
 #include <QDateTime>

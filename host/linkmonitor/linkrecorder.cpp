@@ -1,4 +1,4 @@
-#include "linkrecorder.h"
+#include "linkmonitor/linkrecorder.h"
 
 #include "extensionsystem/communicationinterface.h"
 

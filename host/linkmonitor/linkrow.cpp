@@ -1,4 +1,4 @@
-#include "linkrow.h"
+#include "linkmonitor/linkrow.h"
 
 #include <QDateTime>
 

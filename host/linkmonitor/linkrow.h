@@ -1,6 +1,6 @@
 #pragma once
 
-#include "linkdecoder.h"
+#include "linkmonitor/linkdecoder.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "linktablemodel.h"
+#include "linkmonitor/linktablemodel.h"
 
 #include <QBrush>
 #include <QIODevice>

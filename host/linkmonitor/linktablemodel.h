@@ -1,7 +1,7 @@
 #pragma once
 
-#include "linkcounters.h"
-#include "linkrow.h"
+#include "linkmonitor/linkcounters.h"
+#include "linkmonitor/linkrow.h"
 
 #include <QAbstractTableModel>
 #include <QVector>

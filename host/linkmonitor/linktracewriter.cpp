@@ -1,6 +1,6 @@
-#include "linktracewriter.h"
+#include "linkmonitor/linktracewriter.h"
 
-#include "linkrecorder.h"
+#include "linkmonitor/linkrecorder.h"
 
 namespace LinkMonitor {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "linkrow.h"
+#include "linkmonitor/linkrow.h"
 
 #include <QFile>
 #include <QObject>

@@ -1,11 +1,11 @@
-#include "serialconnectionbroker.h"
+#include "app/serialconnectionbroker.h"
 
 #include "extensionsystem/communicationinterface.h"
 #include "extensionsystem/plugininterface.h"
 #include "extensionsystem/portsettings.h"
-#include "mastersimulator.h"
-#include "ptyserver.h"
-#include "sensordescription.h"
+#include "simulator/mastersimulator.h"
+#include "simulator/ptyserver.h"
+#include "simulator/sensordescription.h"
 
 #include <QtTest>
 
