@@ -70,7 +70,10 @@ LinkMonitorDock::LinkMonitorDock(QWidget *parent)
         if (m_following)
             m_view->scrollToBottom();
     });
-    connect(m_refresh, &QTimer::timeout, this, &LinkMonitorDock::updateCounters);
+    connect(m_refresh, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            updateCounters();
+    });
     m_refresh->start(500);
     retranslate();
 }
