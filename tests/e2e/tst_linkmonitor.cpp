@@ -75,6 +75,23 @@ private slots:
                  meaning);
     }
 
+    // The monitor keeps only the newest rows, taken in one batch or over several.
+    void keepsTheNewestRows()
+    {
+        LinkMonitor::LinkTableModel model;
+        model.setLimit(3);
+        QVector<LinkMonitor::LinkRow> rows(5);
+        for (int i = 0; i < rows.size(); ++i)
+            rows[i].timeMs = i;
+        model.append(rows);
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(model.row(0).timeMs, qint64(2));
+        model.append(rows.mid(0, 2));
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(model.row(0).timeMs, qint64(4));
+        QCOMPARE(model.row(2).timeMs, qint64(1));
+    }
+
     // kalvio --trace connects to the program: the trace holds exactly the frames the
     // master logged, in order, and its refusals carry their code's text.
     void traceAgreesWithTheMastersLog()
