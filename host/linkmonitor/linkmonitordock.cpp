@@ -23,8 +23,8 @@ LinkMonitorDock::LinkMonitorDock(QWidget *parent)
     : QDockWidget(parent)
     , m_model(new LinkTableModel(this))
     , m_filter(new QSortFilterProxyModel(this))
-    , m_view(new QTableView)
-    , m_counters(new QLabel)
+    , m_view(new QTableView(this))
+    , m_counters(new QLabel(this))
     , m_refresh(new QTimer(this))
 {
     setObjectName(QStringLiteral("LinkMonitorDock"));
@@ -50,7 +50,7 @@ LinkMonitorDock::LinkMonitorDock(QWidget *parent)
     m_counters->setObjectName(QStringLiteral("linkMonitorCounters"));
     m_counters->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto *content = new QWidget;
+    auto *content = new QWidget(this);
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(2, 2, 2, 2);
     auto *tools = new QToolBar(content);
