@@ -44,21 +44,6 @@ void reportUnsupportedSize(const QString &id, int sizeCode)
         << "- no frame is defined for it, so it is neither read nor written";
 }
 
-const QStringList &thresholdIds()
-{
-    static const QStringList ids = {
-        QStringLiteral("ThresholdsPressure1A1"), QStringLiteral("ThresholdsPressure2A1"),
-        QStringLiteral("ThresholdsPressure1A2"), QStringLiteral("ThresholdsPressure2A2")};
-    return ids;
-}
-
-// Doubles the window shows in the chosen pressure unit and sends in bar.
-bool isPressureValue(const QString &id)
-{
-    return thresholdIds().contains(id) || id == QLatin1String("analogPressure0V")
-        || id == QLatin1String("analogPressure10V");
-}
-
 bool isExcludedFromWriteAll(const QString &id)
 {
     return id.contains(QLatin1String("ReadOnly")) || id.contains(QLatin1String("InputMode"))
@@ -151,7 +136,7 @@ void SensorWindow::showReadValue(const QString &id, QtProperty *property,
             lastUnitSetting = index;
         state->enumManager->setValue(property, index);
     }
-    if (manager == state->doubleManager && isPressureValue(id))
+    if (manager == state->doubleManager && isPressureParameter(id))
         sensorValues.insert(id, decodeDoubleValue(id, decodeSignedRaw(answer), state->decVal));
     else
         rememberSensorValue(property);
@@ -185,15 +170,6 @@ void SensorWindow::sendDelayValue()
         reportRefusedWrites();
     }
 }
-
-// The raw number a value is written as, and whether it may be written at all.
-struct SensorWindow::EncodedWrite
-{
-    int raw = 0;
-    bool text = false;   // a text parameter: never written
-    bool fits = true;
-    QString allowed;     // the range to tell when it does not fit
-};
 
 bool SensorWindow::writeParameter(QtProperty *property, const QVariant &value)
 {
@@ -235,73 +211,6 @@ bool SensorWindow::writeParameter(QtProperty *property, const QVariant &value)
     return written;
 }
 
-SensorWindow::EncodedWrite SensorWindow::encodeWrite(const QString &id, QtProperty *property,
-                                                     const QVariant &value)
-{
-    EncodedWrite encoded;
-    QtAbstractPropertyManager *manager = property->propertyManager();
-    if (manager == state->boolManager || manager == state->intManager) {
-        encoded.raw = value.toInt();
-    } else if (manager == state->enumManager) {
-        encoded.raw = enumRawFromIndex(id, value.toInt());
-    } else if (manager == state->doubleManager) {
-        encodeDoubleWrite(id, property, value, encoded);
-    } else if (manager == state->stringManager || manager == state->stringManager2) {
-        // A text parameter holds text: the command value 1 that buttons
-        // send would overwrite it (write-all reaches every string).
-        encoded.text = true;
-    } else {
-        // Button parameters: the command value.
-        encoded.raw = buttonValueFlag ? 1 : 0;
-    }
-    return encoded;
-}
-
-// Pressures go to the sensor in bar. The analog output's two points may not be
-// equal: the window keeps them apart.
-void SensorWindow::encodeDoubleWrite(const QString &id, QtProperty *property,
-                                     const QVariant &value, EncodedWrite &encoded)
-{
-    double x = value.toDouble();
-    const int unit = state->unitIndex;
-    bool inBar = thresholdIds().contains(id);
-    if (isParameterVisible(QStringLiteral("AnalogPointsPressure"))) {
-        inBar = inBar || isPressureValue(id);
-        if (id == QLatin1String("analogPressure0V")) {
-            x = convertPressure(value.toDouble(), unit, false);
-            const double high = convertPressure(state->analogHigh, unit, false);
-            state->analogLow = x;
-            if (state->analogLow == high) {
-                // Both points equal: the shown low point moves one bar
-                // away; the frame still carries the value entered.
-                state->analogLow = high == 0.0 ? high + 1.0 : high - 1.0;
-                state->doubleManager->setValue(property,
-                                               convertPressure(state->analogLow, unit, true));
-            }
-        } else if (id == QLatin1String("analogPressure10V")) {
-            x = convertPressure(value.toDouble(), unit, false);
-            const double low = convertPressure(state->analogLow, unit, false);
-            if (state->analogHigh == low) {
-                state->doubleManager->setValue(property,
-                                               convertPressure(state->analogHigh, unit, true));
-            }
-        }
-    }
-    if (thresholdIds().contains(id))
-        x = convertPressure(x, unit, false);
-    encoded.raw = doubleRawValue(id, x, state->decVal, &encoded.fits);
-    if (inBar) {
-        // A file may have widened the limits beyond the sensor's range.
-        const double slack = 0.5 / state->decVal;
-        if (!(x >= state->minRange - slack && x <= state->maxRange + slack))
-            encoded.fits = false;
-        encoded.allowed = tr("%1 to %2%3")
-                              .arg(convertPressure(state->minRange, unit, true))
-                              .arg(convertPressure(state->maxRange, unit, true))
-                              .arg(pressureUnitSuffix(unit));
-    }
-}
-
 // Sends one write and tells the user of a refusal; true when the sensor took it.
 bool SensorWindow::transmitWrite(const QString &id, QtProperty *property, const QVariant &value,
                                  const std::string &request, int raw)
@@ -325,7 +234,7 @@ bool SensorWindow::transmitWrite(const QString &id, QtProperty *property, const 
     }
     if (answer.isEmpty())
         return false;
-    if (property->propertyManager() == state->doubleManager && isPressureValue(id))
+    if (property->propertyManager() == state->doubleManager && isPressureParameter(id))
         sensorValues.insert(id, double(raw) / state->decVal);
     else
         rememberSensorValue(property);
@@ -342,7 +251,7 @@ void SensorWindow::rememberSensorValue(QtProperty *property)
         sensorValues.insert(id, state->intManager->value(property));
     else if (manager == state->enumManager)
         sensorValues.insert(id, state->enumManager->value(property));
-    else if (manager == state->doubleManager && !isPressureValue(id))
+    else if (manager == state->doubleManager && !isPressureParameter(id))
         sensorValues.insert(id, state->doubleManager->value(property));
 }
 
@@ -352,7 +261,7 @@ void SensorWindow::restoreSensorValue(QtProperty *property)
     if (!sensorValues.contains(id))
         return;
     const QVariant known = sensorValues.value(id);
-    showValue(property, isPressureValue(id)
+    showValue(property, isPressureParameter(id)
                             ? QVariant(convertPressure(known.toDouble(), state->unitIndex, true))
                             : known);
 }

@@ -214,8 +214,16 @@ private:
     bool handlePollAnswer(const DataFrame *frame);
     bool reportSilentSensor();
 
-    // Stages of parameter access (comm/sensorwindow_parameters.cpp)
-    struct EncodedWrite;
+    // Stages of parameter access (comm/sensorwindow_parameters.cpp, the
+    // encoding in comm/sensorwindow_encoding.cpp)
+    // The raw number a value is written as, and whether it may be written at all.
+    struct EncodedWrite
+    {
+        int raw = 0;
+        bool text = false;   // a text parameter: never written
+        bool fits = true;
+        QString allowed;     // the range to tell when it does not fit
+    };
     bool answerFitsParameter(const QString &id, QtProperty *property, const QByteArray &answer,
                              int sizeCode) const;
     void showReadValue(const QString &id, QtProperty *property, const QByteArray &answer);
