@@ -1,5 +1,4 @@
-// The catalogue beside the host program: the list the host shows, each record by
-// name, and the entry readers of host and plug-in on the raw text.
+// The catalogue: the host's list, each record by name, both entry readers on the raw text.
 #include "fuzzsupport.h"
 
 #include "plugin/catalogue.h"

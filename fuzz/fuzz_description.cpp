@@ -1,5 +1,4 @@
-// The sensor description as the window's tree build reads it: a window made on
-// the fuzzed file beside the program, then closed.
+// The sensor description as the tree build reads it: a window made on the fuzzed file.
 #include "fuzzsupport.h"
 
 #include "plugin/pluginpaths.h"

@@ -10,10 +10,8 @@
 
 namespace FuzzSupport {
 
-// One offscreen application for the run, silent (log output would hold the
-// fuzzer to the terminal's pace), whose modal dialogs close as soon as they run:
-// nobody is there to answer them. Never destroyed: from the exit handlers it
-// would outlive Qt's thread data.
+// One silent offscreen application whose modal dialogs close at once; never destroyed,
+// as from the exit handlers it would outlive Qt's thread data.
 inline void startApplication()
 {
     if (QCoreApplication::instance())

@@ -1,5 +1,4 @@
-// Feeds a fuzz target every file of the folders given, as libFuzzer would; a
-// crash or a sanitizer report fails the run.
+// Feeds a fuzz target every file of the folders given; a crash or sanitizer report fails.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>

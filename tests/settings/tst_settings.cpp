@@ -135,12 +135,9 @@ void TestSettings::numbers_data()
     QTest::addColumn<double>("decimal");
     QTest::newRow("leading blanks and plus") << "  +3" << 3 << 3.0;
     QTest::newRow("not a number is 0") << "abc" << 0 << 0.0;
-    QTest::newRow("plus and minus is 0") << "+-5" << 0 << 0.0;
     QTest::newRow("too large is clamped") << "99999999999" << INT_MAX << 99999999999.0;
     QTest::newRow("beyond a long number") << "99999999999999999999" << INT_MAX << 1e20;
-    QTest::newRow("below a long number") << "-99999999999999999999" << INT_MIN << -1e20;
     QTest::newRow("beyond the double range") << "+1e999" << 1 << DBL_MAX;
-    QTest::newRow("below the double range") << "-1e999" << -1 << -DBL_MAX;
 }
 
 void TestSettings::numbers()
@@ -414,8 +411,10 @@ void TestSettings::hostileFiles_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("box");
     const QString corrupted = "The selected settings are corupted";
-    const QString values = "The selected settings hold values that their parameters cannot take";
-    const QString tooLarge = "The selected file is larger than 64 MB";
+    const QString values = "The selected settings hold values that their parameters cannot take "
+                           "(%1); nothing was changed";
+    const QString tooLarge = "The selected file is larger than 64 MB; no settings file is that "
+                             "large";
     for (const bool dataFile : {false, true}) {
         const auto row = [dataFile](const char *name, const QByteArray &text, const QString &box) {
             QTest::addRow("%s: %s", dataFile ? "data file" : "settings", name)
@@ -432,12 +431,12 @@ void TestSettings::hostileFiles_data()
         QTest::addRow("settings: %s", name) << false << head + "<pluginsettings><propertytreedata"
             " data=\"" + entries + "\"/></pluginsettings></root>" << box;
     };
-    settings("number not numeric", "OnDelay1=seven;", values + " (OnDelay1)");
-    settings("number huge", "OnDelay1=99999999999999999999;", values + " (OnDelay1)");
-    settings("negative for a parameter without sign", "OnDelay1=-5;", values + " (OnDelay1)");
-    settings("nan", "ThresholdsPressure1A1=nan;", values + " (ThresholdsPressure1A1)");
-    settings("inf", "ThresholdsPressure1A1=inf;", values + " (ThresholdsPressure1A1)");
-    settings("duplicated id", "FilterSettings=4;FilterSettings=2;", values + " (FilterSettings)");
+    settings("number not numeric", "OnDelay1=seven;", values.arg("OnDelay1"));
+    settings("number huge", "OnDelay1=99999999999999999999;", values.arg("OnDelay1"));
+    settings("negative for a parameter without sign", "OnDelay1=-5;", values.arg("OnDelay1"));
+    settings("nan", "ThresholdsPressure1A1=nan;", values.arg("ThresholdsPressure1A1"));
+    settings("inf", "ThresholdsPressure1A1=inf;", values.arg("ThresholdsPressure1A1"));
+    settings("duplicated id", "FilterSettings=4;FilterSettings=2;", values.arg("FilterSettings"));
     settings("unknown id is passed over", "NoSuchParameter=x;", "");
     QTest::addRow("settings: ten million points") << false << QByteArray("%points") << tooLarge;
     for (const char *edit : {"<decVal>1000</decVal>|<decVal>nan</decVal>",
@@ -474,9 +473,8 @@ void TestSettings::hostileFiles()
     Answerer answerer{QString()};
     if (!dataFile)
         plugin.vActionOpen(path);
-    QCOMPARE(answerer.boxes.size(), box.isEmpty() || dataFile ? 0 : 1);
-    QVERIFY2(answerer.boxes.value(0).startsWith(box.isEmpty() || dataFile ? QString()
-             : "Opening settings...: " + box), qPrintable(answerer.boxes.value(0)));
+    QCOMPARE(answerer.boxes, box.isEmpty() || dataFile
+                                 ? QStringList() : QStringList{"Opening settings...: " + box});
     QCOMPARE(filter(), previous);
     QCOMPARE(Access::state(window).chart->dataToString(QLatin1Char(';')), history);
     if (previous < 0) { // without a catalogue record no file is for the window; it draws
