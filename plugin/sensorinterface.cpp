@@ -57,11 +57,14 @@ bool isInsideOwnWait(SensorWindow *window)
 
 SensorInterface::~SensorInterface()
 {
+    // The window lets go of the channel before the host releases it: the frames the
+    // channel gives up on its way out would otherwise reach the poll, which takes
+    // them for a silent sensor and asks the user from inside this destructor.
+    if (window)
+        window->setCommunication(nullptr);
     vUnregisterPlugin(this);
     if (!window)
         return;
-    // The host has just released the channel.
-    window->setCommunication(nullptr);
     if (!isInsideOwnWait(window)) {
         // The sub-window may still hold the window; deleting it removes it from there.
         delete window.data();
