@@ -24,6 +24,7 @@ namespace Utils {
 namespace Charts {
 
 class HistoryCurve;
+struct ChartRow;
 
 // Live chart of one or more plot rows. Each row records points of a value
 // (left axis) and an analog value (right axis), each stamped with its time of
@@ -130,13 +131,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct Row;
-
-    Row *rowAt(int row) const;
-    void applyYScale(Row &row);
-    void updateAxisTitles(Row &row);
-    void updateCurrentValue(Row &row);
-    void updateRightMarker(Row &row);
+    ChartRow *rowAt(int row) const;
     void scheduleRefresh();
     void refresh();
     void applyView();
@@ -144,10 +139,10 @@ private:
     double firstTime() const;
     double lastTime() const;
     double msPerPixel() const;
-    bool handleCanvasEvent(Row &row, QEvent *event);
+    bool handleCanvasEvent(ChartRow &row, QEvent *event);
     bool handleTimelineEvent(QEvent *event);
 
-    std::vector<std::unique_ptr<Row>> m_rows;
+    std::vector<std::unique_ptr<ChartRow>> m_rows;
     QMainWindow *m_mainWindow;
     QGridLayout *m_grid = nullptr;
     QwtPlot *m_timeline = nullptr;
