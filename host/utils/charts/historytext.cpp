@@ -1,4 +1,4 @@
-#include "historytext.h"
+#include "utils/charts/historytext.h"
 
 #include <algorithm>
 #include <charconv>
@@ -17,7 +17,8 @@ namespace Charts {
 namespace {
 
 const char Magic[] = "history";
-const char Version[] = "1";
+const char Version1[] = "1";
+const char Version2[] = "2";
 constexpr std::uint64_t QuietNanBits = 0x7ff8000000000000ULL;
 constexpr std::uint64_t SignBit = 0x8000000000000000ULL;
 
@@ -134,7 +135,43 @@ public:
     {
         const char *b;
         const char *e;
-        if (!next(b, e) || b == e)
+        return next(b, e) && parse(b, e, value);
+    }
+
+    // A time of version 2: a difference from `previous`, or `t` and the time itself.
+    bool time(double previous, double &value)
+    {
+        const char *b;
+        const char *e;
+        if (!next(b, e))
+            return false;
+        if (b != e && *b == 't')
+            return parse(b + 1, e, value);
+        double difference;
+        if (!parse(b, e, difference) || !(difference >= 0.0))
+            return false;
+        value = previous + difference;
+        return true;
+    }
+
+    // A value of version 2; an empty field repeats `previous` when there is one.
+    bool repeatable(const double *previous, double &value)
+    {
+        const char *b;
+        const char *e;
+        if (!next(b, e))
+            return false;
+        if (b == e && previous) {
+            value = *previous;
+            return true;
+        }
+        return parse(b, e, value);
+    }
+
+private:
+    static bool parse(const char *b, const char *e, double &value)
+    {
+        if (b == e)
             return false;
         const char *p = b;
         const bool negative = *p == '-';
@@ -146,7 +183,6 @@ public:
         return r.ec == std::errc() && r.ptr == e && !std::isnan(value);
     }
 
-private:
     static bool nan(const char *p, const char *e, bool negative, double &value)
     {
         if (p == e) {
@@ -170,6 +206,111 @@ private:
     char m_field[64];
 };
 
+bool sameBits(double a, double b)
+{
+    return bitsOf(a) == bitsOf(b);
+}
+
+// Writes version 2: times as differences from the point before, values left
+// out where they repeat the point before.
+class Writer
+{
+public:
+    Writer(char separator, std::size_t expectedLength)
+        : m_separator(separator)
+    {
+        // Fresh memory is slow to touch the first time, so the text is formatted
+        // into a small buffer that stays in the cache and appended to the result,
+        // whose untouched reserve costs nothing.
+        m_text.reserve(int(std::min<std::size_t>(expectedLength,
+                                                 std::size_t(std::numeric_limits<int>::max() / 2))));
+        adviseHugePages(m_text);
+        m_buffer.reserve(BufferSize);
+    }
+
+    void header(std::size_t rows)
+    {
+        m_buffer += Magic;
+        m_buffer += m_separator;
+        m_buffer += Version2;
+        m_buffer += m_separator;
+        m_buffer += std::to_string(rows);
+    }
+
+    void row(const ChartHistory &row)
+    {
+        m_buffer += m_separator;
+        m_buffer += std::to_string(row.size());
+        double previous = 0.0;
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            const double t = row.time(i);
+            m_buffer += m_separator;
+            const double difference = t - previous;
+            if (difference >= 0.0 && sameBits(previous + difference, t)) {
+                appendNumber(m_buffer, difference);
+            } else {
+                m_buffer += 't';
+                appendNumber(m_buffer, t);
+            }
+            previous = t;
+            for (ChartHistory::Series s : {ChartHistory::Value, ChartHistory::Analog}) {
+                m_buffer += m_separator;
+                const double v = row.value(i, s);
+                if (i == 0 || !sameBits(v, row.value(i - 1, s)))
+                    appendNumber(m_buffer, v);
+            }
+            if (m_buffer.size() > BufferSize - 128)
+                flush();
+        }
+    }
+
+    QString finish()
+    {
+        flush();
+        return std::move(m_text);
+    }
+
+private:
+    static constexpr std::size_t BufferSize = 1 << 16;
+
+    void flush()
+    {
+        m_text.append(QLatin1String(m_buffer.data(), int(m_buffer.size())));
+        m_buffer.clear();
+    }
+
+    char m_separator;
+    QString m_text;
+    std::string m_buffer;
+};
+
+bool readRow1(Reader &reader, std::size_t count, ChartHistory &row)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        double t;
+        double v;
+        double a;
+        if (!reader.number(t) || !reader.number(v) || !reader.number(a) || !row.append(t, v, a))
+            return false;
+    }
+    return true;
+}
+
+bool readRow2(Reader &reader, std::size_t count, ChartHistory &row)
+{
+    double t = 0.0;
+    double v = 0.0;
+    double a = 0.0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double previousV = v;
+        const double previousA = a;
+        if (!reader.time(t, t) || !reader.repeatable(i ? &previousV : nullptr, v)
+            || !reader.repeatable(i ? &previousA : nullptr, a) || !row.append(t, v, a))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool isValidHistorySeparator(QChar separator)
@@ -188,45 +329,14 @@ QString historyToString(const std::vector<const ChartHistory *> &rows, QChar sep
 {
     if (!isValidHistorySeparator(separator))
         separator = QLatin1Char(';');
-    const char sep = char(separator.unicode());
     std::size_t points = 0;
     for (const ChartHistory *row : rows)
         points += row->size();
-
-    // Fresh memory is slow to touch the first time, so the text is formatted
-    // into a small buffer that stays in the cache and appended to the result,
-    // whose untouched reserve costs nothing. A number takes at most 24 characters.
-    QString text;
-    text.reserve(int(std::min<std::size_t>(64 + rows.size() * 24 + points * 78,
-                                           std::size_t(std::numeric_limits<int>::max() / 2))));
-    adviseHugePages(text);
-    std::string buffer;
-    buffer.reserve(1 << 16);
-    auto flush = [&] {
-        text.append(QLatin1String(buffer.data(), int(buffer.size())));
-        buffer.clear();
-    };
-    buffer += Magic;
-    buffer += sep;
-    buffer += Version;
-    buffer += sep;
-    buffer += std::to_string(rows.size());
-    for (const ChartHistory *row : rows) {
-        buffer += sep;
-        buffer += std::to_string(row->size());
-        for (std::size_t i = 0; i < row->size(); ++i) {
-            buffer += sep;
-            appendNumber(buffer, row->time(i));
-            buffer += sep;
-            appendNumber(buffer, row->value(i, ChartHistory::Value));
-            buffer += sep;
-            appendNumber(buffer, row->value(i, ChartHistory::Analog));
-            if (buffer.size() > (1 << 16) - 128)
-                flush();
-        }
-    }
-    flush();
-    return text;
+    Writer writer(char(separator.unicode()), 64 + rows.size() * 24 + points * 30);
+    writer.header(rows.size());
+    for (const ChartHistory *row : rows)
+        writer.row(*row);
+    return writer.finish();
 }
 
 bool historyFromString(const QString &text, QChar separator, std::size_t expectedRows,
@@ -237,8 +347,14 @@ bool historyFromString(const QString &text, QChar separator, std::size_t expecte
     Reader reader(text.constData(), text.constData() + text.size(), separator);
 
     std::size_t rowCount = 0;
-    if (!reader.word(Magic) || !reader.word(Version) || !reader.count(rowCount)
-        || rowCount != expectedRows)
+    if (!reader.word(Magic))
+        return false;
+    const char *b;
+    const char *e;
+    if (!reader.next(b, e) || e - b != 1 || (*b != Version1[0] && *b != Version2[0]))
+        return false;
+    const bool version1 = *b == Version1[0];
+    if (!reader.count(rowCount) || rowCount != expectedRows)
         return false;
 
     std::vector<ChartHistory> parsed(rowCount);
@@ -246,18 +362,12 @@ bool historyFromString(const QString &text, QChar separator, std::size_t expecte
         std::size_t count = 0;
         if (!reader.count(count))
             return false;
-        // Every point needs at least six characters: three digits, three separators.
-        if (count > reader.remaining() / 6 + 1)
+        // A point takes at least six characters in version 1 (three digits, three
+        // separators) and three in version 2 (one digit, two empty values).
+        if (count > reader.remaining() / (version1 ? 6 : 3) + 1)
             return false;
-        for (std::size_t i = 0; i < count; ++i) {
-            double t;
-            double v;
-            double a;
-            if (!reader.number(t) || !reader.number(v) || !reader.number(a))
-                return false;
-            if (!row.append(t, v, a))
-                return false;
-        }
+        if (!(version1 ? readRow1(reader, count, row) : readRow2(reader, count, row)))
+            return false;
     }
     if (!reader.atEnd())
         return false;
