@@ -5,11 +5,12 @@
 // (median and 99th percentile; the baseline is the 65 ms timer itself) and the
 // CPU time of this process per poll (plug-in, channel, chart and Qt; the simulator
 // runs in its own process), then again for a quarter as many polls whose answers are
-// not drawn (live data off), which leaves out the chart's share. Argument: the
-// number of polls (default 2000).
+// not drawn (live data off), which leaves out the chart's share, and for half as
+// many polls with the previous drawing path as the baseline: the whole plot
+// redrawn every 100 ms while points come in. Argument: the number of polls
+// (default 2000).
 
-#include "window/sensorwindow.h"
-#include "window/sensorwindowstate.h"
+#include "../tests/common/windowaccess.h"
 
 #include "utils/charts/genericchart.h"
 
@@ -32,19 +33,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace OrvexSensorPlugin {
-namespace Core {
-
-struct SensorWindowTestAccess
-{
-    static SensorWindowState &state(SensorWindow &w) { return *w.state; }
-    static bool &connected(SensorWindow &w) { return w.connected; }
-    static void poll(SensorWindow &w) { w.queryStatusData(0); }
-};
-
-} // namespace Core
-} // namespace OrvexSensorPlugin
 
 using namespace OrvexSensorPlugin::Core;
 using Access = SensorWindowTestAccess;
@@ -127,7 +115,13 @@ int main(int argc, char *argv[])
         };
         // `count` polls as in live operation; without live data the answers are
         // handled but not drawn, which separates the chart's share of the CPU time.
-        const auto run = [&](int count, bool liveData) {
+        // The previous drawing path redrew the whole plot on every refresh.
+        QTimer fullRedraw;
+        QObject::connect(&fullRedraw, &QTimer::timeout, &window,
+                         [&] { Access::state(window).chart->updateChart(true); });
+        const auto run = [&](int count, bool liveData, bool redrawWhole = false) {
+            if (redrawWhole)
+                fullRedraw.start(100);
             Access::state(window).liveDataEnabled = liveData;
             Access::connected(window) = true;
             channel.sentNs.clear();
@@ -139,10 +133,11 @@ int main(int argc, char *argv[])
             });
             watch.start(20);
             const double cpuBefore = cpuSeconds();
-            Access::poll(window);
+            Access::queryStatusData(window, 0);
             app.exec();
             Run result;
             result.cpu = cpuSeconds() - cpuBefore;
+            fullRedraw.stop();
             result.connected = Access::connected(window);
             // Let the poll in flight finish without starting another.
             Access::connected(window) = false;
@@ -158,8 +153,11 @@ int main(int argc, char *argv[])
         };
 
         channel.clock.start();
+        const int redrawsBefore = Access::state(window).chart->fullRedrawCount();
         const Run live = run(polls, true);
+        const int redraws = Access::state(window).chart->fullRedrawCount() - redrawsBefore;
         const Run quiet = live.connected ? run(std::max(10, polls / 4), false) : Run();
+        const Run previous = quiet.connected ? run(std::max(10, polls / 2), true, true) : Run();
         window.setCommunication(nullptr);
 
         if (!live.connected || !quiet.connected || live.intervals.size() < std::size_t(polls)) {
@@ -183,6 +181,11 @@ int main(int argc, char *argv[])
             std::printf("poll_cpu_per_poll_not_drawn: %.3f ms\n",
                         1000.0 * quiet.cpu / double(std::max<std::size_t>(1,
                                                                         quiet.intervals.size())));
+            std::printf("poll_full_redraws_per_100_polls: %.2f redraws\n",
+                        100.0 * redraws / double(intervals.size()));
+            std::printf("baseline_poll_cpu_per_poll_previous_drawing: %.3f ms\n",
+                        1000.0 * previous.cpu / double(std::max<std::size_t>(
+                                                   1, previous.intervals.size())));
         }
     }
     simulator.terminate();

@@ -127,7 +127,9 @@ void SensorWindow::slotCurrentOutputChanged(int)
     const int selected = state->outputCombo->currentIndex();
     ui->outuptsComboToolBar->hide();
 
-    chart->setCustomLabelsVisible(0, false, false);
+    // The left axis names the quantity and its unit in every layout.
+    chart->setCustomLabelsText(0, tr("Pressure") + state->unitSuffix, QString());
+    chart->setCustomLabelsVisible(0, true, false);
     chart->setBaselineTo(0);
     overlay->enableLowerMark(false);
     overlay->enableUpperMark(false);

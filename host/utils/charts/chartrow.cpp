@@ -102,16 +102,19 @@ void ChartRow::updateCurrentValue()
                                                  : QStringLiteral("--"));
 }
 
-void ChartRow::updateRightMarker()
+bool ChartRow::updateRightMarker(bool force)
 {
     const bool visible = rightMarkerVisible && rightAxis && std::isfinite(lastAnalog);
+    const bool moved = visible != rightMarker->isVisible()
+        || (visible && rightMarker->yValue() != lastAnalog);
     rightMarker->setVisible(visible);
-    if (!visible)
-        return;
+    if (!visible || !(moved || force))
+        return moved;
     rightMarker->setYValue(lastAnalog);
     rightMarker->setLabel(rightMarkerLabelVisible
                               ? QwtText(QString::number(lastAnalog, 'f', precision))
                               : QwtText());
+    return moved;
 }
 
 } // namespace Charts

@@ -33,7 +33,8 @@ struct ChartRow
     void applyYScale();
     void updateAxisTitles();
     void updateCurrentValue();
-    void updateRightMarker();
+    // True when the marker moved, appeared or went; `force` also sets its label anew.
+    bool updateRightMarker(bool force = false);
 
     ChartHistory history;
     QWidget *cell = nullptr;
@@ -62,6 +63,7 @@ struct ChartRow
     bool rightAxis = false;
     double current = std::numeric_limits<double>::quiet_NaN();
     double lastAnalog = std::numeric_limits<double>::quiet_NaN();
+    std::size_t drawnPoints = 0; // points on the plot's last picture
 
     bool panning = false;
     QPoint pressPos;

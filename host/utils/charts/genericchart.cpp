@@ -103,7 +103,7 @@ void GenericChart::setCurrentValuePrecision(int row, int decimals)
     if (ChartRow *r = rowAt(row)) {
         r->precision = std::clamp(decimals, 0, 15);
         r->updateCurrentValue();
-        r->updateRightMarker();
+        r->updateRightMarker(true);
     }
 }
 
@@ -240,7 +240,7 @@ void GenericChart::setRightMarkerVisible(int row, bool visible)
 {
     if (ChartRow *r = rowAt(row)) {
         r->rightMarkerVisible = visible;
-        r->updateRightMarker();
+        r->updateRightMarker(true);
         r->plot->replot();
     }
 }
@@ -249,7 +249,7 @@ void GenericChart::vSetMarkerRightVisible(int row, bool visible)
 {
     if (ChartRow *r = rowAt(row)) {
         r->rightMarkerLabelVisible = visible;
-        r->updateRightMarker();
+        r->updateRightMarker(true);
         r->plot->replot();
     }
 }
@@ -260,7 +260,7 @@ void GenericChart::vEnableYRightAxis(int row, bool enable)
         r->rightAxis = enable;
         r->plot->enableAxis(QwtPlot::yRight, enable);
         r->analogCurve->setVisible(enable);
-        r->updateRightMarker();
+        r->updateRightMarker(true);
         r->plot->replot();
     }
 }
@@ -296,6 +296,7 @@ void GenericChart::UpdateMinimumHeights(int windowHeight)
 void GenericChart::jumpToPlottingArea()
 {
     m_following = true;
+    m_viewStart = m_viewEnd; // placed anew by refresh()
     for (auto &row : m_rows) {
         row->low = row->homeLow;
         row->high = row->homeHigh;
@@ -414,6 +415,7 @@ bool GenericChart::setDataFromString(const QString &text, QChar separator)
         row.lastAnalog = n ? row.history.value(n - 1, ChartHistory::Analog) : NaN;
     }
     m_following = true;
+    m_viewStart = m_viewEnd; // placed anew by refresh()
     refresh();
     return true;
 }

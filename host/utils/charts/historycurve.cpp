@@ -208,7 +208,18 @@ QVector<QPolygonF> HistoryCurve::polylines(const QwtScaleMap &xMap, const QwtSca
 void HistoryCurve::draw(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
                         const QRectF &canvasRect) const
 {
-    QVector<QPolygonF> pieces = polylines(xMap, yMap, canvasRect);
+    // Only the columns within the painter's clip are worked out (a few when new
+    // points are painted onto the last picture), and a little beyond, so that
+    // lines leave the clip as they would in a full redraw.
+    QRectF area = canvasRect;
+    if (painter->hasClipping()) {
+        const QRectF clip = painter->clipBoundingRect();
+        area.setLeft(std::max(area.left(), std::floor(clip.left()) - 4.0));
+        area.setRight(std::min(area.right(), std::ceil(clip.right()) + 4.0));
+        if (area.width() <= 0.0)
+            return;
+    }
+    QVector<QPolygonF> pieces = polylines(xMap, yMap, area);
     if (pieces.isEmpty())
         return;
     if (QwtPainter::roundingAlignment(painter)) {
@@ -221,7 +232,7 @@ void HistoryCurve::draw(QPainter *painter, const QwtScaleMap &xMap, const QwtSca
     if (m_brush.style() != Qt::NoBrush) {
         const double base = std::clamp(yMap.transform(m_baseline), canvasRect.top() - 1.0,
                                        canvasRect.bottom() + 1.0);
-        const QVector<QRectF> rects = fillColumns(pieces, canvasRect, base);
+        const QVector<QRectF> rects = fillColumns(pieces, area, base);
         painter->setPen(Qt::NoPen);
         painter->setBrush(m_brush);
         painter->drawRects(rects);
