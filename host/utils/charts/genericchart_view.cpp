@@ -126,8 +126,12 @@ bool GenericChart::paintNewPoints()
             continue;
         // From the newest point already shown, whose line goes on to the new ones.
         const double from = h.time(row->drawnPoints - 1);
-        if (!ColumnPainter::paint(row->plot, from, h.lastTime())
-            || !ColumnPainter::paint(m_timeline, from, h.lastTime()))
+        if (!ColumnPainter::paint(row->plot, from, h.lastTime()))
+            return false;
+        auto *overview = qobject_cast<QwtPlotCanvas *>(m_timeline->canvas());
+        if (!m_timeline->isVisible() && overview) // drawn anew when shown
+            overview->invalidateBackingStore();
+        else if (!ColumnPainter::paint(m_timeline, from, h.lastTime()))
             return false;
         row->drawnPoints = h.size();
     }
