@@ -4,7 +4,7 @@
 // 16-bit reading over 100, the 4-20 mA equivalent or the switching layout's
 // non-finite one): bytes a point, the text's size against version 1 written
 // the old way, and saving and opening a settings file holding it through the window.
-#include "../tests/common/windowaccess.h"
+#include "tests/common/windowaccess.h"
 #include "chart/processvalue.h"
 #include "settings/settingsfile.h"
 #include "window/sensorwindow.h"

@@ -7,13 +7,13 @@
 // share of one core over the run. Arguments: polls per window (default 2000),
 // windows (default 8).
 
-#include "../tests/common/windowaccess.h"
+#include "tests/common/windowaccess.h"
 
 #include "extensionsystem/portsettings.h"
 #include "extensionsystem/sensorbasic.h"
 #include "extensionsystem/serialchannel.h"
 
-#include "simulatorprocess.h"
+#include "bench/simulatorprocess.h"
 
 #include <QApplication>
 #include <QDir>

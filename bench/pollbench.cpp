@@ -10,7 +10,7 @@
 // redrawn every 100 ms while points come in. Argument: the number of polls
 // (default 2000).
 
-#include "../tests/common/windowaccess.h"
+#include "tests/common/windowaccess.h"
 
 #include "utils/charts/genericchart.h"
 
@@ -18,7 +18,7 @@
 #include "extensionsystem/sensorbasic.h"
 #include "extensionsystem/serialchannel.h"
 
-#include "simulatorprocess.h"
+#include "bench/simulatorprocess.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "utils/utils_global.h"
 #include "utils/charts/timecolumn.h"
 #include "utils/charts/valuecolumn.h"
-#include "valueovertime.h"
+#include "utils/charts/valueovertime.h"
 
 #include <cstddef>
 #include <cstdint>
