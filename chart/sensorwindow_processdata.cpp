@@ -1,5 +1,6 @@
 #include "window/sensorwindow.h"
 
+#include "chart/rowsizedelegate.h"
 #include "window/sensorwindowstate.h"
 
 #include <QAction>
@@ -59,6 +60,7 @@ void SensorWindow::createProcessDataDock()
     tree->setFrameShadow(QFrame::Plain);
     tree->setSelectionMode(QAbstractItemView::NoSelection);
     tree->setItemsExpandable(true);
+    tree->setItemDelegate(new RowSizeDelegate(tree));
 
     categoryLabels.clear();
     categoryRows.clear();
