@@ -52,6 +52,10 @@ void TestHistoryText::writtenAndReadBitForBit_data()
                   {9.5, bitCast<double>(0x7ff0000000000123ULL), 2}}
         << QChar(';') << "history;2;1;4;7;inf;-inf;1;nan;nan(fff4000000abcdef);"
                          "1;nan(7ff0000000000123);2;0.5;;";
+    QTest::newRow("value seen before named by its place among the recent ones")
+        << Points{{1, 0.30000000000000004, 7}, {2, 0.5, 7}, {3, 0.30000000000000004, 7},
+                  {4, 0.5, 7.5}, {5, 0.25, 7}}
+        << QChar(';') << "history;2;1;5;1;0.30000000000000004;7;1;0.5;;1;r1;;1;r1;7.5;1;0.25;7";
     QTest::newRow("empty history") << Points{} << QChar(';') << "history;2;1;0";
     QTest::newRow("tab separator") << Points{{100, 1.5, 2.5}} << QChar('\t')
                                    << "history\t2\t1\t1\t100\t1.5\t2.5";
@@ -100,6 +104,7 @@ void TestHistoryText::textIsReadOrRefused_data()
     refused("unknown format version", "history;3;1;1;0;1;2");
     refused("version 1: value left out", "history;1;1;2;10;2;3;11;;3");
     refused("version 2: first value left out", "history;2;1;1;10;;3");
+    refused("version 2: recent value not seen", "history;2;1;2;10;2;3;1;r1;3");
     refused("version 2: negative difference", "history;2;1;2;10;2;3;-1;2;3");
     refused("version 2: whole time before the last", "history;2;1;2;10;2;3;t9;2;3");
     refused("more rows than the chart has", "history;1;2;0;0");

@@ -1,6 +1,7 @@
 #include "utils/charts/historytext.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -74,6 +75,39 @@ void adviseHugePages(QString &text)
     Q_UNUSED(text)
 #endif
 }
+
+// The last distinct values of one series, most recent first, by bit pattern:
+// version 2 writes `r<k>` for entry k where that is shorter than the number.
+class RecentValues
+{
+public:
+    static constexpr int Capacity = 16;
+
+    int size() const { return m_size; }
+    double at(int k) const { return fromBits(m_bits[std::size_t(k)]); }
+    int find(double v) const
+    {
+        const std::uint64_t bits = bitsOf(v);
+        for (int k = 0; k < m_size; ++k) {
+            if (m_bits[std::size_t(k)] == bits)
+                return k;
+        }
+        return -1;
+    }
+    // Puts v first; the entry it had, or the oldest one, makes room.
+    void use(double v)
+    {
+        int k = find(v);
+        if (k < 0)
+            k = m_size < Capacity ? m_size++ : Capacity - 1;
+        std::copy_backward(m_bits.begin(), m_bits.begin() + k, m_bits.begin() + k + 1);
+        m_bits[0] = bitsOf(v);
+    }
+
+private:
+    std::array<std::uint64_t, Capacity> m_bits{};
+    int m_size = 0;
+};
 
 class Reader
 {
@@ -154,18 +188,29 @@ public:
         return true;
     }
 
-    // A value of version 2; an empty field repeats `previous` when there is one.
-    bool repeatable(const double *previous, double &value)
+    // A value of version 2: a number, nothing for the previous point's value, or
+    // `r<k>` for entry k of the recent values; it becomes the most recent one.
+    bool value(RecentValues &recent, double &out)
     {
         const char *b;
         const char *e;
         if (!next(b, e))
             return false;
-        if (b == e && previous) {
-            value = *previous;
-            return true;
+        if (b == e || *b == 'r') {
+            std::size_t k = 0;
+            if (b != e) {
+                const auto r = std::from_chars(b + 1, e, k);
+                if (b + 1 == e || r.ec != std::errc() || r.ptr != e)
+                    return false;
+            }
+            if (k >= std::size_t(recent.size()))
+                return false;
+            out = recent.at(int(k));
+        } else if (!parse(b, e, out)) {
+            return false;
         }
-        return parse(b, e, value);
+        recent.use(out);
+        return true;
     }
 
 private:
@@ -212,7 +257,8 @@ bool sameBits(double a, double b)
 }
 
 // Writes version 2: times as differences from the point before, values left
-// out where they repeat the point before.
+// out where they repeat the point before or named by their place among the
+// recent ones where that is shorter.
 class Writer
 {
 public:
@@ -242,6 +288,7 @@ public:
         m_buffer += m_separator;
         m_buffer += std::to_string(row.size());
         double previous = 0.0;
+        RecentValues recent[2];
         for (std::size_t i = 0; i < row.size(); ++i) {
             const double t = row.time(i);
             m_buffer += m_separator;
@@ -255,9 +302,7 @@ public:
             previous = t;
             for (ChartHistory::Series s : {ChartHistory::Value, ChartHistory::Analog}) {
                 m_buffer += m_separator;
-                const double v = row.value(i, s);
-                if (i == 0 || !sameBits(v, row.value(i - 1, s)))
-                    appendNumber(m_buffer, v);
+                appendValue(recent[s], row.value(i, s));
             }
             if (m_buffer.size() > BufferSize - 128)
                 flush();
@@ -272,6 +317,24 @@ public:
 
 private:
     static constexpr std::size_t BufferSize = 1 << 16;
+
+    // The shortest of the number, nothing (the previous value) and `r<k>`.
+    void appendValue(RecentValues &recent, double v)
+    {
+        const int k = recent.find(v);
+        recent.use(v);
+        if (k == 0)
+            return;
+        const std::size_t start = m_buffer.size();
+        appendNumber(m_buffer, v);
+        if (k > 0 && m_buffer.size() - start > (k < 10 ? 2u : 3u)) {
+            m_buffer.resize(start);
+            m_buffer += 'r';
+            if (k >= 10)
+                m_buffer += '1';
+            m_buffer += char('0' + k % 10);
+        }
+    }
 
     void flush()
     {
@@ -301,11 +364,10 @@ bool readRow2(Reader &reader, std::size_t count, ChartHistory &row)
     double t = 0.0;
     double v = 0.0;
     double a = 0.0;
+    RecentValues recent[2];
     for (std::size_t i = 0; i < count; ++i) {
-        const double previousV = v;
-        const double previousA = a;
-        if (!reader.time(t, t) || !reader.repeatable(i ? &previousV : nullptr, v)
-            || !reader.repeatable(i ? &previousA : nullptr, a) || !row.append(t, v, a))
+        if (!reader.time(t, t) || !reader.value(recent[ChartHistory::Value], v)
+            || !reader.value(recent[ChartHistory::Analog], a) || !row.append(t, v, a))
             return false;
     }
     return true;
