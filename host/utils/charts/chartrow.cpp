@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace Utils {
 namespace Charts {
@@ -98,6 +99,14 @@ void ChartRow::updateAxisTitles()
 
 void ChartRow::updateCurrentValue()
 {
+    // Formatted only when the text can differ from the one shown.
+    const bool same = std::isfinite(current)
+        ? std::memcmp(&current, &shownValue, sizeof current) == 0 && precision == shownPrecision
+        : !std::isfinite(shownValue) && shownPrecision >= 0;
+    if (same)
+        return;
+    shownValue = current;
+    shownPrecision = precision;
     currentValue->setText(std::isfinite(current) ? QString::number(current, 'f', precision)
                                                  : QStringLiteral("--"));
 }

@@ -64,6 +64,8 @@ struct ChartRow
     double current = std::numeric_limits<double>::quiet_NaN();
     double lastAnalog = std::numeric_limits<double>::quiet_NaN();
     std::size_t drawnPoints = 0; // points on the plot's last picture
+    double shownValue = std::numeric_limits<double>::quiet_NaN(); // in currentValue
+    int shownPrecision = -1;
 
     bool panning = false;
     QPoint pressPos;

@@ -53,8 +53,26 @@ void appendNumber(std::string &out, double d)
         out += ')';
         return;
     }
+    // Whole numbers not ending in 0 (times, their differences) are written the
+    // same way as digits of an integer, which is much faster to produce; one
+    // ending in 0 may be shorter in the exponent form.
+    if (d == std::trunc(d) && std::abs(d) < 9007199254740992.0 && !(d == 0.0)) {
+        const auto n = std::int64_t(d);
+        if (n % 10 != 0) {
+            const auto r = std::to_chars(buffer, buffer + sizeof buffer, n);
+            out.append(buffer, r.ptr);
+            return;
+        }
+    }
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, d);
     out.append(buffer, r.ptr);
+}
+
+// Whether the number of v can be shorter than a place among the recent values
+// below 10 (two characters): only whole numbers from -9 to 99 are.
+bool mayBeShort(double v)
+{
+    return v == std::trunc(v) && v >= -9.0 && v <= 99.0;
 }
 
 // Reads the fields of the text in place; each field is copied into a small
@@ -218,6 +236,17 @@ private:
     {
         if (b == e)
             return false;
+        // Up to 15 plain digits are an exact integer: the common case of times.
+        if (e - b <= 15) {
+            std::int64_t n = 0;
+            const char *d = b;
+            while (d != e && *d >= '0' && *d <= '9')
+                n = n * 10 + (*d++ - '0');
+            if (d == e) {
+                value = double(n);
+                return true;
+            }
+        }
         const char *p = b;
         const bool negative = *p == '-';
         if (negative)
@@ -325,6 +354,11 @@ private:
         recent.use(v);
         if (k == 0)
             return;
+        if (k > 0 && k < 10 && !mayBeShort(v)) {
+            m_buffer += 'r';
+            m_buffer += char('0' + k);
+            return;
+        }
         const std::size_t start = m_buffer.size();
         appendNumber(m_buffer, v);
         if (k > 0 && m_buffer.size() - start > (k < 10 ? 2u : 3u)) {
