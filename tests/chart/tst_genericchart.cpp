@@ -158,7 +158,8 @@ void TestGenericChart::viewFollowsNewestUntilPannedWithinOffsets()
         chart.appendDataAt(0, 1.0e6 + i * 100.0, i, 0.0);
     chart.updateChart(false);
     const double newest = 1.0e6 + 99900.0, lead = 1250.0; // an eighth of the span ahead
-    QCOMPARE(bounds(chart.poPlot(0), QwtPlot::xBottom), qMakePair(newest + lead - 1e4, newest + lead));
+    QCOMPARE(bounds(chart.poPlot(0), QwtPlot::xBottom), qMakePair(newest + lead - 1e4,
+                                                                  newest + lead));
     QCOMPARE(bounds(chart.timelinePlot()), qMakePair(-42.0, 260.0));
     QCOMPARE(bounds(chart.timelinePlot(), QwtPlot::xBottom), qMakePair(1.0e6, newest + lead));
 

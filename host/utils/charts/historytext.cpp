@@ -297,8 +297,8 @@ public:
         // Fresh memory is slow to touch the first time, so the text is formatted
         // into a small buffer that stays in the cache and appended to the result,
         // whose untouched reserve costs nothing.
-        m_text.reserve(int(std::min<std::size_t>(expectedLength,
-                                                 std::size_t(std::numeric_limits<int>::max() / 2))));
+        const std::size_t most = std::size_t(std::numeric_limits<int>::max() / 2);
+        m_text.reserve(int(std::min(expectedLength, most)));
         adviseHugePages(m_text);
         m_buffer.reserve(BufferSize);
     }
