@@ -4,6 +4,7 @@
 #include "window/sensorwindowui.h"
 
 #include "chart/pressureunits.h"
+#include "chart/processdatapanel.h"
 #include "chart/unitscale.h"
 
 #include "utils/charts/genericchart.h"
@@ -232,6 +233,9 @@ void SensorWindow::slotCurrentOutputChanged(int)
     default:
         break;
     }
+    // The output 2 row was reset above; offline it shows no reading.
+    if (!connected)
+        showNoReadings(state->processDataItems);
 
     enableTreeDataHandling(true);
 }

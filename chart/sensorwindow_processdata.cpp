@@ -2,6 +2,8 @@
 
 #include "window/sensorwindowstate.h"
 
+#include "chart/processdatapanel.h"
+
 #include <QAction>
 #include <QDockWidget>
 #include <QGridLayout>
@@ -26,9 +28,11 @@ struct RowLook
 
 // Rows by position: output 1, output 2, signal quality, process value.
 const RowLook rowLooks[] = {
-    {QT_TRANSLATE_NOOP("SensorWindow", "Off"), ":/newPrefix/icons/led_state_1_1.svg", 40},
-    {QT_TRANSLATE_NOOP("SensorWindow", "Off"), ":/newPrefix/icons/led_state_1_2.svg", 40},
-    {QT_TRANSLATE_NOOP("SensorWindow", "OK"),
+    {QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow", "Off"),
+     ":/newPrefix/icons/led_state_1_1.svg", 40},
+    {QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow", "Off"),
+     ":/newPrefix/icons/led_state_1_2.svg", 40},
+    {QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow", "OK"),
      ":/newPrefix/icons/Check_box_galben_Negru_mare.svg", 40},
     {nullptr, ":/newPrefix/icons/statistics.svg", 32},
 };
@@ -90,6 +94,7 @@ void SensorWindow::createProcessDataDock()
         item->setText(0, categoryLabels.value(i) + QStringLiteral("     "));
         item->setStatusTip(0, ids.value(i));
     }
+    showNoReadings(state->processDataItems);
     tree->resizeColumnToContents(0);
 
     grid->addWidget(tree, 0, 0, 1, 4);

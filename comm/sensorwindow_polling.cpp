@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace OrvexSensorPlugin {
@@ -87,6 +88,12 @@ void SensorWindow::queryStatusData(unsigned int number)
         bool finish = true;
 
         if (answered) {
+            // Only misses in a row mean a lost sensor; a late answer now and then
+            // on a slow line is told in the status bar and forgiven.
+            if (state->statusRetries < 2) {
+                state->statusRetries = 2;
+                updateWindowTitle();
+            }
             if (!ui->chartToolbar->isEnabled())
                 ui->chartToolbar->setEnabled(true);
             const std::string &answer = frame->queries.front().answer;
@@ -96,6 +103,7 @@ void SensorWindow::queryStatusData(unsigned int number)
                 processDataReceived(QString::fromLatin1(bytes.toHex()));
         } else if (state->statusRetries > 0) {
             --state->statusRetries;
+            ui->statusBar->showMessage(tr("The sensor answered late; still connected"));
         } else {
             state->pollHandlerRunning = true;
             state->statusRetries = 2;

@@ -1,5 +1,6 @@
 #include "window/sensorwindow.h"
 
+#include "chart/processdatapanel.h"
 #include "tree/descriptionreader.h"
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
@@ -53,6 +54,8 @@ void SensorWindow::changeEvent(QEvent *event)
     const QString stateTexts[] = {tr("Off"), tr("Off"), tr("No")};
     for (int row = 0; row < items.size() && row < 3; ++row)
         items.at(row)->setText(1, stateTexts[row]);
+    if (!connected)
+        showNoReadings(items);
     if (state->processDataTree)
         state->processDataTree->resizeColumnToContents(0);
 

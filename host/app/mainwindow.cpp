@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "connectionbroker.h"
+#include "moduletranslations.h"
 #include "plugindock.h"
 #include "pluginloader.h"
 #include "portwatcher.h"
@@ -17,7 +18,6 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QTranslator>
 
 namespace Kalvio {
 
@@ -28,7 +28,7 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
     , m_portWatcher(new PortWatcher(this))
     , m_mdiArea(new QMdiArea(this))
     , m_dock(new PluginDock(this))
-    , m_translator(new QTranslator(this))
+    , m_translations(new ModuleTranslations(this))
 {
     setObjectName(QStringLiteral("KalvioMainWindow"));
     setWindowTitle(QStringLiteral("Kalvio"));
@@ -38,6 +38,12 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
     m_dock->setPlugins(loader);
     addDockWidget(Qt::LeftDockWidgetArea, m_dock);
     resizeDocks({m_dock}, {300}, Qt::Horizontal);
+    // Each module's translation lies beside it; the widget library beside the program.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    m_translations->addModule(programFolder, QStringLiteral("kalvio"));
+    m_translations->addModule(programFolder, QStringLiteral("Utils"));
+    for (const auto &plugin : loader.plugins())
+        m_translations->addModuleFile(plugin->fileName());
     createMenus();
     retranslate();
     statusBar();
@@ -262,12 +268,7 @@ void MainWindow::setLanguage(const QString &code)
 {
     ExtensionSystem::Globals::setLanguage(code.toStdString());
     (code == QLatin1String("de") ? m_germanAction : m_englishAction)->setChecked(true);
-    QCoreApplication::removeTranslator(m_translator);
-    const QString folder = QCoreApplication::applicationDirPath();
-    const QString name = QStringLiteral("kalvio_") + code;
-    if (m_translator->load(name, folder + QStringLiteral("/translations"))
-        || m_translator->load(name, folder))
-        QCoreApplication::installTranslator(m_translator);
+    m_translations->setLanguage(code);
     // The plug-in windows relabel themselves on this event, translator or not.
     for (const Session &session : qAsConst(m_sessions)) {
         if (session.subWindow && session.subWindow->widget()) {

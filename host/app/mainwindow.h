@@ -9,7 +9,6 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QTranslator;
 
 namespace ExtensionSystem {
 class PluginInterface;
@@ -18,6 +17,7 @@ class PluginInterface;
 namespace Kalvio {
 
 class ConnectionBroker;
+class ModuleTranslations;
 class PluginDock;
 class PluginLoader;
 class PortWatcher;
@@ -77,7 +77,7 @@ private:
     PortWatcher *m_portWatcher;
     QMdiArea *m_mdiArea;
     PluginDock *m_dock;
-    QTranslator *m_translator;
+    ModuleTranslations *m_translations;
     QList<Session> m_sessions;
     // Plug-in objects scheduled for deletion; deleted outright at shutdown.
     QList<QPointer<ExtensionSystem::PluginInterface>> m_released;
