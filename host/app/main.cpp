@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPointer>
+#include <QSettings>
 #include <QTimer>
 
 #include <cstdio>
@@ -93,7 +94,15 @@ int main(int argc, char *argv[])
         ports << commandLine.connectPort;
     window.portWatcher()->setExtraPorts(ports);
     window.portWatcher()->start();
-    window.resize(1180, 760);
+    // The size the user left the window at; automated runs (--quit-after,
+    // --screenshot) neither use nor change it.
+    const bool automated = commandLine.quitAfterMs >= 0 || !commandLine.screenshot.isEmpty();
+    QSettings layout(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kalvio"),
+                     QStringLiteral("kalvio"));
+    if (commandLine.size.isValid())
+        window.resize(commandLine.size);
+    else if (automated || !window.restoreGeometry(layout.value("geometry").toByteArray()))
+        window.resize(1280, 800);
     window.show();
 
     if (!commandLine.openSensor.isEmpty()) {
@@ -132,6 +141,8 @@ int main(int argc, char *argv[])
         });
     }
     const int result = app.exec();
+    if (!automated)
+        layout.setValue(QStringLiteral("geometry"), window.saveGeometry());
     window.closeAllSensors();
     return result != 0 ? result : exitCode;
 }

@@ -1,0 +1,148 @@
+// The window connected to the simulated master, switched to German with the
+// translations kalvio installs, and back: every text a user sees.
+#include "common/connectionrig.h"
+
+#include "comm/connectionswitchdialog.h"
+#include "moduletranslations.h"
+
+#include "extensionsystem/globals.h"
+
+#include <QAbstractButton>
+#include <QDockWidget>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QtTest>
+#include <qwt_plot.h>
+#include <qwt_scale_div.h>
+
+using ConnectionRig::Access;
+using ConnectionRig::DialogScript;
+using ConnectionRig::Rig;
+
+namespace {
+
+using Texts = QMap<QString, QString>;
+
+// Texts of the widgets a user can see, keyed by their place, with the chart's
+// axis ranges and number of points, which a language change must not touch.
+void collect(QWidget *top, Texts &texts)
+{
+    int n = 0;
+    const QList<QWidget *> widgets = top->findChildren<QWidget *>() << top;
+    for (QWidget *w : widgets) {
+        const QString key = QStringLiteral("%1 %2 ").arg(n++).arg(w->metaObject()->className());
+        if (!w->isVisibleTo(top) && w != top)
+            continue;
+        texts[key + "tip"] = w->toolTip();
+        if (qobject_cast<QDockWidget *>(w) || qobject_cast<QToolBar *>(w) || w == top)
+            texts[key + "title"] = w->windowTitle();
+        if (auto *label = qobject_cast<QLabel *>(w))
+            texts[key + "text"] = label->text();
+        if (auto *button = qobject_cast<QAbstractButton *>(w))
+            texts[key + "text"] = button->text();
+        if (auto *combo = qobject_cast<QComboBox *>(w); combo && combo->count() > 0)
+            texts[key + "item"] = combo->itemText(0);
+        if (auto *tree = qobject_cast<QTreeWidget *>(w)) {
+            for (QTreeWidgetItemIterator it(tree); *it; ++it)
+                for (int c = 0; c < tree->columnCount(); ++c)
+                    texts[key + QStringLiteral("row %1 %2").arg(texts.size()).arg(c)] =
+                        (*it)->text(c);
+        }
+        if (auto *plot = qobject_cast<QwtPlot *>(w)) {
+            texts[key + "plot"] = plot->title().text();
+            for (int axis = 0; axis < QwtPlot::axisCnt; ++axis) {
+                const QwtScaleDiv div = plot->axisScaleDiv(axis);
+                texts[key + QString::number(axis)] = plot->axisTitle(axis).text();
+                if (axis != QwtPlot::xBottom) // time moves on
+                    texts[key + QStringLiteral("range %1").arg(axis)] =
+                        QStringLiteral("%1 %2").arg(div.lowerBound()).arg(div.upperBound());
+            }
+        }
+    }
+    for (QAction *action : top->findChildren<QAction *>()) {
+        const QString key = QStringLiteral("action %1 ").arg(action->objectName());
+        if (action->isVisible() && !action->objectName().isEmpty())
+            texts[key] = action->text() + " | " + action->toolTip() + " | " + action->statusTip();
+    }
+}
+
+// Names, units, numbers and identifiers read the same in both languages.
+bool sameInBothLanguages(const QString &text)
+{
+    static const QRegularExpression plain(QStringLiteral(
+        "^[-+\\d\\s.,:()/%\u2013|]*(bar|psi|MPa|kPa|mA|V|OK|Kalvio|Analog|Signal|ZT4K\\S*|"
+        "/dev/\\S*|ZT4K-010 -1...10 bar \\(/dev/ttySIM0\\))?[-+\\d\\s.,:()/%|]*$"));
+    return plain.match(text).hasMatch();
+}
+
+} // namespace
+
+class TestLanguage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { OrvexSensorPlugin::Core::setSleepFunction([](int) {}); }
+
+    void wholeWindowInGermanAndBack()
+    {
+        Rig rig;
+        QVERIFY(rig.isReady());
+        Kalvio::ModuleTranslations translations;
+        const QString bin = qEnvironmentVariable("TEST_BINARY_DIR") + QStringLiteral("/bin");
+        translations.addModule(bin, QStringLiteral("IoLinkZT4Kfamily"));
+        translations.addModule(bin, QStringLiteral("Utils"));
+        const auto switchTo = [&](const char *code) {
+            ExtensionSystem::Globals::setLanguage(code);
+            translations.setLanguage(QString::fromLatin1(code));
+            QEvent change(QEvent::LanguageChange);
+            QCoreApplication::sendEvent(&rig.window(), &change);
+        };
+        // A refused port: the direction dialog, then the warning of the failed connect.
+        const auto failedConnect = [&](Texts &texts) {
+            OrvexSensorPlugin::Core::ConnectionSwitchDialog dialog;
+            collect(&dialog, texts);
+            DialogScript answers({"sensorToPc"});
+            rig.choosePort(rig.combo()->findText(QStringLiteral("/dev/ttyOTHER")));
+            texts["box"] = answers.titles().join(" | ") + " | " + answers.texts().join(" | ");
+        };
+
+        Texts english, englishBox, german, germanBox, again;
+        failedConnect(englishBox);
+        {
+            DialogScript answers({"sensorToPc"});
+            rig.choosePort(rig.portIndex());
+        }
+        rig.finishProgress();
+        QTRY_VERIFY(rig.points() >= 3);
+        Access::setLive(rig.window(), false);
+        QTest::qWait(100); // the poll in flight is answered, no other follows
+        collect(&rig.window(), english);
+
+        switchTo("de");
+        collect(&rig.window(), german);
+        switchTo("en");
+        collect(&rig.window(), again);
+        switchTo("de");
+        failedConnect(germanBox);
+        switchTo("en");
+
+        QVERIFY(english.size() > 100 && englishBox.size() > 5);
+        QCOMPARE(german.keys(), english.keys());
+        QCOMPARE(again, english);
+        QStringList stayedEnglish;
+        for (const Texts *en : {&english, &englishBox}) {
+            const Texts &de = en == &english ? german : germanBox;
+            for (auto it = en->cbegin(); it != en->cend(); ++it) {
+                if (de.value(it.key()) == it.value() && !sameInBothLanguages(it.value()))
+                    stayedEnglish << it.key() + ": " + it.value();
+            }
+        }
+        QCOMPARE(stayedEnglish, QStringList());
+    }
+};
+
+QTEST_MAIN(TestLanguage)
+#include "tst_language.moc"
