@@ -108,7 +108,9 @@ void SensorWindow::slotCurrentOutputChanged(int)
         state->output2Switching = false;
         if (output2Row) {
             output2Row->setText(1, QStringLiteral(" "));
-            output2Row->setIcon(1, QIcon(QStringLiteral(":/newPrefix/icons/led_state_0.svg")));
+            const QString neutral = QStringLiteral(":/newPrefix/icons/led_state_0.svg");
+            output2Row->setIcon(1, QIcon(neutral));
+            output2Row->setData(1, Qt::UserRole, neutral); // no reading to translate
         }
     };
 

@@ -5,6 +5,7 @@
 #include "qtpropertytreewidget_p.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHash>
 #include <QHeaderView>
 #include <QPointer>
@@ -489,6 +490,16 @@ bool QtTreePropertyBrowser::isExpanded(QtBrowserItem *item) const
 QtTreePropertyBrowser::ResizeMode QtTreePropertyBrowser::resizeMode() const
 {
     return d->resizeMode;
+}
+
+void QtTreePropertyBrowser::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        d->tree->setHeaderLabels({tr("Property"), tr("Value")});
+        for (QtBrowserItem *item : qAsConst(d->topItems))
+            d->updateSubtree(item);
+    }
+    QWidget::changeEvent(event);
 }
 
 void QtTreePropertyBrowser::setResizeMode(ResizeMode mode)

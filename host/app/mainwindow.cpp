@@ -38,10 +38,10 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
     m_dock->setPlugins(loader);
     addDockWidget(Qt::LeftDockWidgetArea, m_dock);
     resizeDocks({m_dock}, {300}, Qt::Horizontal);
-    // Each module's translation lies beside it; the widget library beside the program.
+    // Each module's translation lies beside it; the host libraries beside the program.
     const QString programFolder = QCoreApplication::applicationDirPath();
-    m_translations->addModule(programFolder, QStringLiteral("kalvio"));
-    m_translations->addModule(programFolder, QStringLiteral("Utils"));
+    for (const char *module : {"kalvio", "Utils", "PropertyBrowser"})
+        m_translations->addModule(programFolder, QLatin1String(module));
     for (const auto &plugin : loader.plugins())
         m_translations->addModuleFile(plugin->fileName());
     createMenus();
