@@ -1,4 +1,4 @@
-#include "processdatapanel.h"
+#include "chart/processdatapanel.h"
 
 #include <QBrush>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "moduletranslations.h"
+#include "app/moduletranslations.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,8 +3,8 @@
 #include "common/connectionrig.h"
 
 #include "comm/connectionswitchdialog.h"
-#include "moduletranslations.h"
 
+#include "app/moduletranslations.h"
 #include "extensionsystem/globals.h"
 
 #include <QAbstractButton>
