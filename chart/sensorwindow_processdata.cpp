@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
@@ -25,6 +26,10 @@ struct RowLook
     const char *icon;
     int size;
 };
+
+// The left column of parameter tree and process data: room for the names and a
+// value column of 120 pixels, the rest of the window is the chart's.
+constexpr int propertyColumnWidth = 340;
 
 // Rows by position: output 1, output 2, signal quality, process value.
 const RowLook rowLooks[] = {
@@ -101,7 +106,19 @@ void SensorWindow::createProcessDataDock()
     dock->setWidget(inner);
     dock->installEventFilter(this);
     dock->setMinimumWidth(280);
-    addDockWidget(Qt::RightDockWidgetArea, dock);
+    // Every row in view without scrolling.
+    int rowsHeight = 2 * tree->frameWidth() + 2;
+    for (int row = 0; row < tree->topLevelItemCount(); ++row)
+        rowsHeight += tree->topLevelItem(row)->isHidden() ? 0 : tree->sizeHintForRow(row);
+    tree->setMinimumHeight(rowsHeight);
+    // Below the parameter tree, so that the chart keeps the window's width.
+    addDockWidget(Qt::LeftDockWidgetArea, dock, Qt::Vertical);
+    // Dock sizes take effect once the window has its own size, after the host showed it.
+    QTimer::singleShot(0, this, [this, dock, rowsHeight] {
+        resizeDocks({dock}, {rowsHeight}, Qt::Vertical);
+        if (state->propertyDock)
+            resizeDocks({state->propertyDock}, {propertyColumnWidth}, Qt::Horizontal);
+    });
 }
 
 } // namespace Core

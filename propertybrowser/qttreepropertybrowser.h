@@ -77,6 +77,7 @@ signals:
     void currentItemChanged(QtBrowserItem *current);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     // The value texts of the managers (a bool's "True") are translated too.
     void changeEvent(QEvent *event) override;
 
