@@ -182,7 +182,7 @@ void WindowChartTest::outputsPerPinFunction_data()
     const QString analog = "AnalogPointsPressure AnalogMode ";
     QTest::newRow("as opened: both outputs' points set") << Ints{}
         << "2.5/5 |  | -1..10 step 2 Pressure (bar) | 4..20 step 2 Current (mA)"
-        << "SettingsPointsPressureA2 " + analog + names + " Off" << QPointF(0, 3.5)
+        << "SettingsPointsPressureA2 " + analog + names + " –" << QPointF(0, 3.5)
         << "3.5 2 3.5 6 ThresholdsPressure1A2 3.5";
     QTest::newRow("both switching: combo on output 1, kept at the maximum") << Ints{0, 0, 0, 0}
         << "1/2 combo | " + axes << switching + " Off" << QPointF(1, 12.75)
@@ -218,7 +218,11 @@ void WindowChartTest::outputsPerPinFunction()
     QFETCH(QString, points);
     auto w = window(pins.mid(0, 3), pins.value(4)); // the fifth: output 1's points hidden
     SensorWindowState &s = Access::state(*w);
+    Access::connected(*w) = true; // offline, the panel shows no readings at all
+    if (!pins.isEmpty())
+        Access::refreshOutputs(*w);
     s.outputCombo->setCurrentIndex(pins.value(3)); // its signal refreshes the outputs
+    Access::connected(*w) = false;
     Utils::ThresholdWindowWidget *o = s.thresholdWindow;
     QwtPlot *p = s.chart->poPlot(0);
     QCOMPARE(QStringLiteral("%1/%2").arg(o->lowerMark()).arg(o->upperMark())

@@ -151,7 +151,7 @@ private slots:
         Access::clearPendingWrite(rig.window());
         DialogScript answers({"pcToSensor", "Ok"});
         rig.choosePort(rig.portIndex());
-        QCOMPARE(answers.titles(), QStringList({"Dialog", "Kalvio"}));
+        QCOMPARE(answers.titles(), QStringList({"Connect to sensor", "Kalvio"}));
         QCOMPARE(answers.texts().last(),
                  "Sensor settings will be overwritten with the ones from PC");
         QCOMPARE(rig.sensor().rawValue("ThresholdsPressure1A1"), 4250);
