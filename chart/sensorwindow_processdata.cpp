@@ -69,6 +69,33 @@ void SensorWindow::createProcessDataDock()
     tree->setSelectionMode(QAbstractItemView::NoSelection);
     tree->setItemsExpandable(true);
 
+    fillProcessDataRows(tree);
+    showNoReadings(state->processDataItems);
+    tree->resizeColumnToContents(0);
+
+    grid->addWidget(tree, 0, 0, 1, 4);
+    dock->setWidget(inner);
+    dock->installEventFilter(this);
+    dock->setMinimumWidth(280);
+    // Every row in view without scrolling.
+    int rowsHeight = 2 * tree->frameWidth() + 2;
+    for (int row = 0; row < tree->topLevelItemCount(); ++row)
+        rowsHeight += tree->topLevelItem(row)->isHidden() ? 0 : tree->sizeHintForRow(row);
+    tree->setMinimumHeight(rowsHeight);
+    // Below the parameter tree, so that the chart keeps the window's width.
+    addDockWidget(Qt::LeftDockWidgetArea, dock, Qt::Vertical);
+    // Dock sizes take effect once the window has its own size, after the host showed it.
+    QTimer::singleShot(0, this, [this, dock, rowsHeight] {
+        resizeDocks({dock}, {rowsHeight}, Qt::Vertical);
+        if (state->propertyDock)
+            resizeDocks({state->propertyDock}, {propertyColumnWidth}, Qt::Horizontal);
+    });
+}
+
+// One row per category of the description, in its order, with the look of
+// its position.
+void SensorWindow::fillProcessDataRows(QTreeWidget *tree)
+{
     categoryLabels.clear();
     categoryRows.clear();
     state->processDataItems.clear();
@@ -99,26 +126,6 @@ void SensorWindow::createProcessDataDock()
         item->setText(0, categoryLabels.value(i) + QStringLiteral("     "));
         item->setStatusTip(0, ids.value(i));
     }
-    showNoReadings(state->processDataItems);
-    tree->resizeColumnToContents(0);
-
-    grid->addWidget(tree, 0, 0, 1, 4);
-    dock->setWidget(inner);
-    dock->installEventFilter(this);
-    dock->setMinimumWidth(280);
-    // Every row in view without scrolling.
-    int rowsHeight = 2 * tree->frameWidth() + 2;
-    for (int row = 0; row < tree->topLevelItemCount(); ++row)
-        rowsHeight += tree->topLevelItem(row)->isHidden() ? 0 : tree->sizeHintForRow(row);
-    tree->setMinimumHeight(rowsHeight);
-    // Below the parameter tree, so that the chart keeps the window's width.
-    addDockWidget(Qt::LeftDockWidgetArea, dock, Qt::Vertical);
-    // Dock sizes take effect once the window has its own size, after the host showed it.
-    QTimer::singleShot(0, this, [this, dock, rowsHeight] {
-        resizeDocks({dock}, {rowsHeight}, Qt::Vertical);
-        if (state->propertyDock)
-            resizeDocks({state->propertyDock}, {propertyColumnWidth}, Qt::Horizontal);
-    });
 }
 
 } // namespace Core
