@@ -48,7 +48,7 @@
         <translation>Werkseinstellungen</translation>
     </message>
     <message>
-        <source>Restore sensor's default settings</source>
+        <source>Restore sensor&apos;s default settings</source>
         <translation>Werkseinstellungen des Sensors wiederherstellen</translation>
     </message>
     <message>
@@ -142,10 +142,6 @@
     <message>
         <source>Off</source>
         <translation>Aus</translation>
-    </message>
-    <message>
-        <source>No</source>
-        <translation>Nein</translation>
     </message>
     <message>
         <source>the request was damaged on the line</source>
@@ -403,7 +399,7 @@
         <translation>Die Einstellungen im Sensor werden mit denen vom PC überschrieben</translation>
     </message>
     <message>
-        <source>Read the sensor's settings</source>
+        <source>Read the sensor&apos;s settings</source>
         <translation>Einstellungen aus dem Sensor lesen</translation>
     </message>
     <message>

@@ -49,11 +49,10 @@ void collect(QWidget *top, Texts &texts, const QString &prefix)
         if (auto *plot = qobject_cast<QwtPlot *>(w)) {
             texts[key + "plot"] = plot->title().text();
             for (int axis = 0; axis < QwtPlot::axisCnt; ++axis) {
-                const QwtScaleDiv div = plot->axisScaleDiv(axis);
-                texts[key + QString::number(axis)] = plot->axisTitle(axis).text()
-                    + (axis == QwtPlot::xBottom // time moves on
-                           ? QString()
-                           : QStringLiteral(" %1 %2").arg(div.lowerBound()).arg(div.upperBound()));
+                const QwtScaleDiv div = axis == QwtPlot::xBottom ? QwtScaleDiv() // time moves on
+                                                                 : plot->axisScaleDiv(axis);
+                texts[key + QString::number(axis)] = plot->axisTitle(axis).text() + ' '
+                    + QString::number(div.lowerBound()) + ' ' + QString::number(div.upperBound());
             }
         }
     }
@@ -85,16 +84,13 @@ private slots:
     void wholeWindowInGermanAndBack()
     {
         Rig rig;
-        QVERIFY(rig.isReady());
         Kalvio::ModuleTranslations translations;
-        const QString bin = qEnvironmentVariable("TEST_BINARY_DIR") + QStringLiteral("/bin");
         for (const char *module : {"IoLinkZT4Kfamily", "Utils", "PropertyBrowser"})
-            translations.addModule(bin, QLatin1String(module));
+            translations.addModule(qEnvironmentVariable("TEST_BINARY_DIR") + "/bin", module);
         const auto switchTo = [&](const char *code) {
             ExtensionSystem::Globals::setLanguage(code);
-            translations.setLanguage(QString::fromLatin1(code));
-            QEvent change(QEvent::LanguageChange);
-            QCoreApplication::sendEvent(&rig.window(), &change);
+            translations.setLanguage(QString::fromLatin1(code)); // posts the change
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
         };
         // A refused port: the direction dialog, then the warning of the failed connect.
         const auto failedConnect = [&](Texts &texts) {
