@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the README's pictures in a real window under Xvfb: kalvio with the first
 # catalogue sensor connected to the IO-Link master simulator, live data on, at
-# 1280x800 and at 1920x1080, in English and in German:
-# docs/kalvio-<language>-<width>x<height>.png.
+# 1280x800 and at 1920x1080, in English and in German
+# (docs/kalvio-<language>-<width>x<height>.png), and the link monitor during a
+# connect (docs/kalvio-link-monitor.png).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -23,28 +24,31 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-# A layout saved by an earlier session must not change the pictures.
+# A size saved by an earlier session must not change the pictures.
 export XDG_CONFIG_HOME=$work/config
 
 sensor=$("$bin/kalvio" --list | sed -n 's/^  sensor [^:]*: //p' | head -n1)
 [ -n "$sensor" ] || { echo "No plug-in lists a sensor." >&2; exit 1; }
 
-shoot() { # <language> <size>
-    local language=$1 size=$2
-    local picture=$docs/kalvio-$language-$size.png
+shoot() { # <picture> <milliseconds> <kalvio arguments...>
+    local picture=$1 ms=$2
+    shift 2
     rm -f "$picture"
     # A fresh simulator each time, so that every picture starts from the same sensor.
     start_simulator "$bin/iolink-master-sim" "$work"
     xvfb-run -a -s "-screen 0 1920x1080x24" \
-        "$bin/kalvio" --open "$sensor" --language "$language" --size "$size" \
-        --port "$device" --connect "$device" \
-        --screenshot "$picture" --quit-after $((seconds * 1000))
+        "$bin/kalvio" --open "$sensor" --port "$device" --connect "$device" "$@" \
+        --screenshot "$picture" --quit-after "$ms"
     stop_simulator
+    sim_pid=""
     [ -s "$picture" ] || { echo "No picture written: $picture" >&2; exit 1; }
     echo "$picture"
 }
 for language in en de; do
     for size in 1280x800 1920x1080; do
-        shoot "$language" "$size"
+        shoot "$docs/kalvio-$language-$size.png" $((seconds * 1000)) \
+            --language "$language" --size "$size"
     done
 done
+# Some seconds into the connect: the parameter reads on the line.
+shoot "$docs/kalvio-link-monitor.png" 5000 --link-monitor

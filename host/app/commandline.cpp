@@ -35,6 +35,10 @@ void addOptions(QCommandLineParser &parser)
          QStringLiteral("Open the main window at this size, e.g. 1920x1080 "
                         "(else as it was last closed, or 1280x800)."),
          QStringLiteral("WxH")},
+        {QStringLiteral("trace"),
+         QStringLiteral("Write every frame on the lines, decoded, to this CSV file."),
+         QStringLiteral("file")},
+        {QStringLiteral("link-monitor"), QStringLiteral("Show the link monitor.")},
         {QStringLiteral("plugin-dir"),
          QStringLiteral("Load plug-ins from this folder instead of the program's."),
          QStringLiteral("dir")},
@@ -67,6 +71,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     result.connectPort = parser.value(QStringLiteral("connect"));
     result.screenshot = parser.value(QStringLiteral("screenshot"));
     result.pluginDir = parser.value(QStringLiteral("plugin-dir"));
+    result.trace = parser.value(QStringLiteral("trace"));
+    result.linkMonitor = parser.isSet(QStringLiteral("link-monitor"));
     if (parser.isSet(QStringLiteral("quit-after"))) {
         bool ok = false;
         result.quitAfterMs = parser.value(QStringLiteral("quit-after")).toInt(&ok);
