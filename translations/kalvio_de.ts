@@ -2,17 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
-    <name>Kalvio::ConnectionBroker</name>
-    <message>
-        <source>No port name</source>
-        <translation>Kein Schnittstellenname</translation>
-    </message>
-    <message>
-        <source>The simulator is not enabled</source>
-        <translation>Der Simulator ist nicht eingeschaltet</translation>
-    </message>
-</context>
-<context>
     <name>Kalvio::MainWindow</name>
     <message>
         <source>%1 opened</source>
@@ -84,6 +73,95 @@
     <message>
         <source>Id</source>
         <translation>Kennung</translation>
+    </message>
+</context>
+<context>
+    <name>Kalvio::SerialConnectionBroker</name>
+    <message>
+        <source>No port name</source>
+        <translation>Kein Schnittstellenname</translation>
+    </message>
+    <message>
+        <source>The simulator is not enabled</source>
+        <translation>Der Simulator ist nicht eingeschaltet</translation>
+    </message>
+</context>
+<context>
+    <name>LinkMonitor::LinkMonitorDock</name>
+    <message>
+        <source>Link monitor</source>
+        <translation>Leitungsmonitor</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Leeren</translation>
+    </message>
+    <message>
+        <source>Hide process data</source>
+        <translation>Prozessdaten ausblenden</translation>
+    </message>
+    <message>
+        <source>Export CSV...</source>
+        <translation>Als CSV exportieren...</translation>
+    </message>
+    <message>
+        <source>%1 frames/s   answered %2   unanswered %3   ERROR %4   unusable %5   round trip median %6 ms, 99 %: %7 ms</source>
+        <translation>%1 Telegramme/s   beantwortet %2   unbeantwortet %3   ERROR %4   unbrauchbar %5   Umlaufzeit Median %6 ms, 99 %: %7 ms</translation>
+    </message>
+    <message>
+        <source>Last error %1: %2</source>
+        <translation>Letzter Fehler %1: %2</translation>
+    </message>
+    <message>
+        <source>Port %1</source>
+        <translation>Schnittstelle %1</translation>
+    </message>
+    <message>
+        <source>Export the link monitor</source>
+        <translation>Leitungsmonitor exportieren</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv);;All files (*)</source>
+        <translation>CSV-Dateien (*.csv);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written.</source>
+        <translation>%1 kann nicht geschrieben werden.</translation>
+    </message>
+</context>
+<context>
+    <name>LinkMonitor::LinkTableModel</name>
+    <message>
+        <source>→ request</source>
+        <translation>→ Anfrage</translation>
+    </message>
+    <message>
+        <source>← answer</source>
+        <translation>← Antwort</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>Richtung</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>Meaning</source>
+        <translation>Bedeutung</translation>
+    </message>
+    <message>
+        <source>Round trip (ms)</source>
+        <translation>Umlaufzeit (ms)</translation>
     </message>
 </context>
 </TS>

@@ -142,6 +142,23 @@ void scheduleQuit(Kalvio::MainWindow &window, const Kalvio::CommandLine &command
     });
 }
 
+// Automated runs (--quit-after, --screenshot) neither use nor change the size
+// the user left the window at.
+bool isAutomated(const Kalvio::CommandLine &commandLine)
+{
+    return commandLine.quitAfterMs >= 0 || !commandLine.screenshot.isEmpty();
+}
+
+void restoreSize(Kalvio::MainWindow &window, const Kalvio::CommandLine &commandLine,
+                 const QSettings &layout)
+{
+    if (commandLine.size.isValid())
+        window.resize(commandLine.size);
+    else if (isAutomated(commandLine)
+             || !window.restoreGeometry(layout.value(QStringLiteral("geometry")).toByteArray()))
+        window.resize(1280, 800);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -180,15 +197,9 @@ int main(int argc, char *argv[])
     if (!startTrace(window, commandLine))
         return 1;
     window.linkMonitor()->setVisible(commandLine.linkMonitor);
-    // The size the user left the window at; automated runs (--quit-after,
-    // --screenshot) neither use nor change it.
-    const bool automated = commandLine.quitAfterMs >= 0 || !commandLine.screenshot.isEmpty();
     QSettings layout(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kalvio"),
                      QStringLiteral("kalvio"));
-    if (commandLine.size.isValid())
-        window.resize(commandLine.size);
-    else if (automated || !window.restoreGeometry(layout.value("geometry").toByteArray()))
-        window.resize(1280, 800);
+    restoreSize(window, commandLine, layout);
     window.show();
     if (!openRequestedSensor(window, commandLine))
         return 1;
@@ -197,7 +208,7 @@ int main(int argc, char *argv[])
     Kalvio::IdleQuitter quitter;
     scheduleQuit(window, commandLine, quitter, exitCode);
     const int result = app.exec();
-    if (!automated)
+    if (!isAutomated(commandLine))
         layout.setValue(QStringLiteral("geometry"), window.saveGeometry());
     window.closeAllSensors();
     window.linkRecorder()->flush(); // the last rows reach the trace too
