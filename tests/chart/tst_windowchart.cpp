@@ -272,7 +272,8 @@ void WindowChartTest::processData_data()
                                             << "On*|Off|OK|  0 bar 0.00";
     QTest::newRow("unreadable status: off") << "0000000003e8000g" << "" << 1.0 << inf
                                             << "Off|Off|OK|  1 bar 1.00";
-    QTest::newRow("fewer than 8 digits") << "03e803" << "" << 0.0 << no << "Off|Off|OK|  0 bar 0.00";
+    QTest::newRow("fewer than 8 digits") << "03e803" << "" << 0.0 << no
+                                         << "Off|Off|OK|  0 bar 0.00";
     QTest::newRow("output 2 analog, voltage: 3.25 bar is 5 V; its row blank")
         << "000000000cb20003" << "voltage" << 3.25 << 5.0 << "On*| |OK|  3.25 bar 3.25 5.00";
     QTest::newRow("current: 3.25 bar is 12 mA") << "000000000cb20000" << "current" << 3.25

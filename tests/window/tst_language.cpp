@@ -23,8 +23,7 @@ namespace {
 
 using Texts = QMap<QString, QString>;
 
-// Texts of the widgets a user can see, keyed by their place, with the chart's
-// axis ranges, which a language change must not touch.
+// What a user sees, keyed by place, and the axis ranges a language change must keep.
 void collect(QWidget *top, Texts &texts, const QString &prefix)
 {
     int n = 0;
