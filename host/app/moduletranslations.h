@@ -30,7 +30,6 @@ public:
     // that exist. English is the source language: it installs none. Returns the
     // files installed.
     QStringList setLanguage(const QString &code);
-    QStringList installedFiles() const { return m_files; }
 
 private:
     void removeAll();
