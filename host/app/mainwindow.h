@@ -89,9 +89,9 @@ private:
     PortWatcher *m_portWatcher;
     QMdiArea *m_mdiArea;
     PluginDock *m_dock;
-    ModuleTranslations *m_translations;
     LinkMonitor::LinkRecorder *m_linkRecorder;
     LinkMonitor::LinkMonitorDock *m_linkMonitor;
+    ModuleTranslations *m_translations;
     QList<Session> m_sessions;
     // Plug-in objects scheduled for deletion; deleted outright at shutdown.
     QList<QPointer<ExtensionSystem::PluginInterface>> m_released;
