@@ -8,6 +8,7 @@
 #include "chart/outputlayout.h"
 #include "chart/pressureunits.h"
 #include "chart/processdatapanel.h"
+#include "chart/processvalue.h"
 #include "chart/unitscale.h"
 
 #include "utils/charts/genericchart.h"
@@ -137,7 +138,9 @@ void SensorWindow::resetOutputDecorations()
 {
     Utils::Charts::GenericChart *chart = state->chart;
     Utils::ThresholdWindowWidget *overlay = state->thresholdWindows.value(0);
-    chart->setCustomLabelsVisible(0, false, false);
+    // The left axis names the unit; an analog output 2 adds the right axis.
+    chart->setCustomLabelsText(0, unitOfSuffix(state->unitSuffix), QString());
+    chart->setCustomLabelsVisible(0, true, false);
     chart->setBaselineTo(0);
     overlay->enableLowerMark(false);
     overlay->enableUpperMark(false);

@@ -48,7 +48,7 @@
         <translation>Werkseinstellungen</translation>
     </message>
     <message>
-        <source>Restore sensor's default settings</source>
+        <source>Restore sensor&apos;s default settings</source>
         <translation>Werkseinstellungen des Sensors wiederherstellen</translation>
     </message>
     <message>
@@ -399,7 +399,7 @@
         <translation>Die Einstellungen im Sensor werden mit denen vom PC überschrieben</translation>
     </message>
     <message>
-        <source>Read the sensor's settings</source>
+        <source>Read the sensor&apos;s settings</source>
         <translation>Einstellungen aus dem Sensor lesen</translation>
     </message>
     <message>

@@ -177,7 +177,7 @@ void WindowChartTest::outputsPerPinFunction_data()
     // Mark 0 or 1 (x) dragged to a value (y): the four points afterwards, the one to be written.
     QTest::addColumn<QPointF>("drag");
     QTest::addColumn<QString>("points");
-    const QString axes = "Pressure (bar) | -1..10 step 2  | off", names = "| 0 volt 10 volt |";
+    const QString axes = "Pressure (bar) | -1..10 step 2 bar | off", names = "| 0 volt 10 volt |";
     const QString switching = "SettingsPointsPressureA2 OnDelay2 OffDelay2 NONCA2 " + names;
     const QString analog = "AnalogPointsPressure AnalogMode ";
     QTest::newRow("as opened: both outputs' points set") << Ints{}
