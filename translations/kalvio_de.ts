@@ -76,6 +76,21 @@
     </message>
 </context>
 <context>
+    <name>Kalvio::SensorViewMenu</name>
+    <message>
+        <source>Chart Tool Bar</source>
+        <translation>Werkzeugleiste Diagramm</translation>
+    </message>
+    <message>
+        <source>Connection Tool Bar</source>
+        <translation>Werkzeugleiste Verbindung</translation>
+    </message>
+    <message>
+        <source>Output Tool Bar</source>
+        <translation>Werkzeugleiste Ausgang</translation>
+    </message>
+</context>
+<context>
     <name>Kalvio::SerialConnectionBroker</name>
     <message>
         <source>No port name</source>
