@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const ProcessValue value = decodeProcessValue(QString::fromLatin1(answer.toHex()));
         if (value.raw < -32768 || value.raw > 32767 || value.status > 0xF)
             __builtin_trap();
-        processValueText(analogEquivalent(value.raw / 1000.0, -1.0, 10.0, choice & 1));
+        processValueText(analogEquivalent(value.raw / 1e3, -1.0, 10.0, choice & 1), " (bar)");
     }
     decodeProcessValue(QString::fromLatin1(answer));
     return 0;
