@@ -12,11 +12,11 @@
 #include "extensionsystem/sensorbasic.h"
 #include "extensionsystem/serialchannel.h"
 
-#include "simulatorprocess.h"
+#include "bench/simulatorprocess.h"
 
-#include "qtintpropertymanager.h"
-#include "qtproperty.h"
-#include "qtstringpropertymanager.h"
+#include "propertybrowser/qtintpropertymanager.h"
+#include "propertybrowser/qtproperty.h"
+#include "propertybrowser/qtstringpropertymanager.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,11 +4,11 @@
 // in-process SimulatedChannel.
 
 #include "extensionsystem/serialchannel.h"
-#include "iolinkframe.h"
-#include "mastersimulator.h"
-#include "ptyserver.h"
-#include "sensordescription.h"
-#include "simulatedchannel.h"
+#include "simulator/iolinkframe.h"
+#include "simulator/mastersimulator.h"
+#include "simulator/ptyserver.h"
+#include "simulator/sensordescription.h"
+#include "simulator/simulatedchannel.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -13,12 +13,12 @@
 #include "plugin/pluginpaths.h"
 #include "plugin/sensorinterface.h"
 
-#include "connectionbroker.h"
-#include "mainwindow.h"
-#include "pluginloader.h"
-#include "portwatcher.h"
-#include "sensorsubwindow.h"
-#include "simulatedchannel.h"
+#include "app/connectionbroker.h"
+#include "app/mainwindow.h"
+#include "app/pluginloader.h"
+#include "app/portwatcher.h"
+#include "app/sensorsubwindow.h"
+#include "simulator/simulatedchannel.h"
 
 #include "extensionsystem/sensorbasic.h"
 #include "utils/charts/genericchart.h"

@@ -17,7 +17,7 @@
 #include "extensionsystem/sensorbasic.h"
 #include "extensionsystem/serialchannel.h"
 
-#include "simulatorprocess.h"
+#include "bench/simulatorprocess.h"
 
 #include <QAction>
 #include <QApplication>

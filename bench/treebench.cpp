@@ -9,7 +9,7 @@
 
 #include "extensionsystem/sensorbasic.h"
 
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

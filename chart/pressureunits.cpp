@@ -1,4 +1,4 @@
-#include "pressureunits.h"
+#include "chart/pressureunits.h"
 
 #include <cmath>
 

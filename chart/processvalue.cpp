@@ -1,4 +1,4 @@
-#include "processvalue.h"
+#include "chart/processvalue.h"
 
 namespace OrvexSensorPlugin {
 namespace Core {

@@ -9,8 +9,8 @@
 #include "utils/charts/genericchart.h"
 #include "utils/thresholdwindowwidget.h"
 
-#include "qtproperty.h"
-#include "qtpropertymanager.h"
+#include "propertybrowser/qtproperty.h"
+#include "propertybrowser/qtpropertymanager.h"
 
 #include <QComboBox>
 #include <QIcon>

@@ -1,6 +1,6 @@
-#include "unitscale.h"
+#include "chart/unitscale.h"
 
-#include "pressureunits.h"
+#include "chart/pressureunits.h"
 
 namespace OrvexSensorPlugin {
 namespace Core {

@@ -1,4 +1,4 @@
-#include "connectionswitchdialog.h"
+#include "comm/connectionswitchdialog.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "iolinkframes.h"
+#include "comm/iolinkframes.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "modalmessagebox.h"
+#include "comm/modalmessagebox.h"
 
 #include <QPointer>
 

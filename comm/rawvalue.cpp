@@ -1,4 +1,4 @@
-#include "rawvalue.h"
+#include "comm/rawvalue.h"
 
 #include <climits>
 

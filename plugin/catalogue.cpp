@@ -1,4 +1,4 @@
-#include "catalogue.h"
+#include "plugin/catalogue.h"
 
 #include "plugin/pluginpaths.h"
 #include "plugin/xmldepthguard.h"

@@ -1,4 +1,4 @@
-#include "pluginpaths.h"
+#include "plugin/pluginpaths.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

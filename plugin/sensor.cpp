@@ -1,4 +1,4 @@
-#include "sensor.h"
+#include "plugin/sensor.h"
 
 #include "plugin/xmldepthguard.h"
 

@@ -1,4 +1,4 @@
-#include "sensorinterface.h"
+#include "plugin/sensorinterface.h"
 
 #include "window/sensorwindow.h"
 #include "window/sensorwindowstate.h"

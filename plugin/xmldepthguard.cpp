@@ -1,4 +1,4 @@
-#include "xmldepthguard.h"
+#include "plugin/xmldepthguard.h"
 
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>

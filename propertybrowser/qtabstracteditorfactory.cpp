@@ -1,4 +1,4 @@
-#include "qtabstracteditorfactory.h"
+#include "propertybrowser/qtabstracteditorfactory.h"
 
 QtAbstractEditorFactoryBase::QtAbstractEditorFactoryBase(QObject *parent)
     : QObject(parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
 #include <QObject>
 #include <QSet>

@@ -1,6 +1,6 @@
-#include "qtabstractpropertymanager.h"
+#include "propertybrowser/qtabstractpropertymanager.h"
 
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
 class QtAbstractPropertyManagerPrivate
 {

@@ -1,6 +1,6 @@
-#include "qtboolpropertymanager.h"
+#include "propertybrowser/qtboolpropertymanager.h"
 
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
-#include "qtcheckboxfactory.h"
+#include "propertybrowser/qtcheckboxfactory.h"
 
-#include "qteditortracker_p.h"
+#include "propertybrowser/qteditortracker_p.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

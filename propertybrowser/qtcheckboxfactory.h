@@ -1,7 +1,7 @@
 #pragma once
 
-#include "qtabstracteditorfactory.h"
-#include "qtboolpropertymanager.h"
+#include "propertybrowser/qtabstracteditorfactory.h"
+#include "propertybrowser/qtboolpropertymanager.h"
 
 #include <memory>
 

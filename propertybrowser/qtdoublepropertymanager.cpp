@@ -1,6 +1,6 @@
-#include "qtdoublepropertymanager.h"
+#include "propertybrowser/qtdoublepropertymanager.h"
 
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
 #include <QHash>
 #include <QLocale>

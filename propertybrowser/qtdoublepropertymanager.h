@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qtabstractpropertymanager.h"
+#include "propertybrowser/qtabstractpropertymanager.h"
 
 #include <memory>
 

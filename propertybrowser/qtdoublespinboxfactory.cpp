@@ -1,7 +1,7 @@
-#include "qtdoublespinboxfactory.h"
+#include "propertybrowser/qtdoublespinboxfactory.h"
 
-#include "qteditortracker_p.h"
-#include "qtwheelguard_p.h"
+#include "propertybrowser/qteditortracker_p.h"
+#include "propertybrowser/qtwheelguard_p.h"
 
 #include <QDoubleSpinBox>
 #include <QSignalBlocker>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "qtabstracteditorfactory.h"
-#include "qtdoublepropertymanager.h"
+#include "propertybrowser/qtabstracteditorfactory.h"
+#include "propertybrowser/qtdoublepropertymanager.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 // All editor factories.
-#include "qtcheckboxfactory.h"
-#include "qtdoublespinboxfactory.h"
-#include "qtenumeditorfactory.h"
-#include "qtlineeditfactory.h"
-#include "qtspinboxfactory.h"
+#include "propertybrowser/qtcheckboxfactory.h"
+#include "propertybrowser/qtdoublespinboxfactory.h"
+#include "propertybrowser/qtenumeditorfactory.h"
+#include "propertybrowser/qtlineeditfactory.h"
+#include "propertybrowser/qtspinboxfactory.h"

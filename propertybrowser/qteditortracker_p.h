@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
 #include <QHash>
 #include <QList>

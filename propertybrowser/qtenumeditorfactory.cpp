@@ -1,7 +1,7 @@
-#include "qtenumeditorfactory.h"
+#include "propertybrowser/qtenumeditorfactory.h"
 
-#include "qteditortracker_p.h"
-#include "qtwheelguard_p.h"
+#include "propertybrowser/qteditortracker_p.h"
+#include "propertybrowser/qtwheelguard_p.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>

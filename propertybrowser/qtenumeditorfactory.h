@@ -1,7 +1,7 @@
 #pragma once
 
-#include "qtabstracteditorfactory.h"
-#include "qtenumpropertymanager.h"
+#include "propertybrowser/qtabstracteditorfactory.h"
+#include "propertybrowser/qtenumpropertymanager.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "qtenumpropertymanager.h"
+#include "propertybrowser/qtenumpropertymanager.h"
 
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
 #include <QHash>
 

@@ -1,4 +1,4 @@
-#include "qtgrouppropertymanager.h"
+#include "propertybrowser/qtgrouppropertymanager.h"
 
 QtGroupPropertyManager::QtGroupPropertyManager(QObject *parent)
     : QtAbstractPropertyManager(parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qtabstractpropertymanager.h"
+#include "propertybrowser/qtabstractpropertymanager.h"
 
 // Properties without a value that only gather sub-properties under a heading.
 class QtGroupPropertyManager : public QtAbstractPropertyManager

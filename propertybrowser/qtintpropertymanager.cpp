@@ -1,6 +1,6 @@
-#include "qtintpropertymanager.h"
+#include "propertybrowser/qtintpropertymanager.h"
 
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
 #include <QHash>
 #include <QLocale>

@@ -1,6 +1,6 @@
-#include "qtlineeditfactory.h"
+#include "propertybrowser/qtlineeditfactory.h"
 
-#include "qteditortracker_p.h"
+#include "propertybrowser/qteditortracker_p.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "qtabstracteditorfactory.h"
-#include "qtstringpropertymanager.h"
+#include "propertybrowser/qtabstracteditorfactory.h"
+#include "propertybrowser/qtstringpropertymanager.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
-#include "qtabstractpropertymanager.h"
+#include "propertybrowser/qtabstractpropertymanager.h"
 
 #include <QSet>
 

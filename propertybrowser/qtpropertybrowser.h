@@ -1,7 +1,7 @@
 #pragma once
 
 // Core of the property browser: properties, their managers and editor factories.
-#include "qtabstracteditorfactory.h"
-#include "qtabstractpropertymanager.h"
-#include "qtbrowseritem.h"
-#include "qtproperty.h"
+#include "propertybrowser/qtabstracteditorfactory.h"
+#include "propertybrowser/qtabstractpropertymanager.h"
+#include "propertybrowser/qtbrowseritem.h"
+#include "propertybrowser/qtproperty.h"

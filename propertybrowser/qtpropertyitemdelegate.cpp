@@ -1,6 +1,6 @@
-#include "qtpropertyitemdelegate_p.h"
+#include "propertybrowser/qtpropertyitemdelegate_p.h"
 
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
 #include <QApplication>
 #include <QDoubleSpinBox>

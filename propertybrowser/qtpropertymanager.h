@@ -1,10 +1,10 @@
 #pragma once
 
 // All property managers.
-#include "qtboolpropertymanager.h"
-#include "qtdoublepropertymanager.h"
-#include "qtenumpropertymanager.h"
-#include "qtgrouppropertymanager.h"
-#include "qtintpropertymanager.h"
-#include "qtproperty.h"
-#include "qtstringpropertymanager.h"
+#include "propertybrowser/qtboolpropertymanager.h"
+#include "propertybrowser/qtdoublepropertymanager.h"
+#include "propertybrowser/qtenumpropertymanager.h"
+#include "propertybrowser/qtgrouppropertymanager.h"
+#include "propertybrowser/qtintpropertymanager.h"
+#include "propertybrowser/qtproperty.h"
+#include "propertybrowser/qtstringpropertymanager.h"

@@ -1,6 +1,6 @@
-#include "qtpropertytreewidget_p.h"
+#include "propertybrowser/qtpropertytreewidget_p.h"
 
-#include "qtpropertyitemdelegate_p.h"
+#include "propertybrowser/qtpropertyitemdelegate_p.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

@@ -1,7 +1,7 @@
-#include "qtspinboxfactory.h"
+#include "propertybrowser/qtspinboxfactory.h"
 
-#include "qteditortracker_p.h"
-#include "qtwheelguard_p.h"
+#include "propertybrowser/qteditortracker_p.h"
+#include "propertybrowser/qtwheelguard_p.h"
 
 #include <QSignalBlocker>
 #include <QSpinBox>

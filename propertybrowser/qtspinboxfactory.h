@@ -1,7 +1,7 @@
 #pragma once
 
-#include "qtabstracteditorfactory.h"
-#include "qtintpropertymanager.h"
+#include "propertybrowser/qtabstracteditorfactory.h"
+#include "propertybrowser/qtintpropertymanager.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "qtstringpropertymanager.h"
+#include "propertybrowser/qtstringpropertymanager.h"
 
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
 #include <QHash>
 

@@ -1,8 +1,8 @@
-#include "qttreepropertybrowser.h"
+#include "propertybrowser/qttreepropertybrowser.h"
 
-#include "qtabstractpropertymanager.h"
-#include "qtpropertyitemdelegate_p.h"
-#include "qtpropertytreewidget_p.h"
+#include "propertybrowser/qtabstractpropertymanager.h"
+#include "propertybrowser/qtpropertyitemdelegate_p.h"
+#include "propertybrowser/qtpropertytreewidget_p.h"
 
 #include <QComboBox>
 #include <QHash>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "qtabstracteditorfactory.h"
-#include "qtbrowseritem.h"
-#include "qtproperty.h"
+#include "propertybrowser/qtabstracteditorfactory.h"
+#include "propertybrowser/qtbrowseritem.h"
+#include "propertybrowser/qtproperty.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "qtwheelguard_p.h"
+#include "propertybrowser/qtwheelguard_p.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -7,12 +7,12 @@
 
 #include "utils/charts/genericchart.h"
 
-#include "qtboolpropertymanager.h"
-#include "qtdoublepropertymanager.h"
-#include "qtenumpropertymanager.h"
-#include "qtintpropertymanager.h"
-#include "qtproperty.h"
-#include "qtstringpropertymanager.h"
+#include "propertybrowser/qtboolpropertymanager.h"
+#include "propertybrowser/qtdoublepropertymanager.h"
+#include "propertybrowser/qtenumpropertymanager.h"
+#include "propertybrowser/qtintpropertymanager.h"
+#include "propertybrowser/qtproperty.h"
+#include "propertybrowser/qtstringpropertymanager.h"
 
 #include <QAction>
 #include <QComboBox>

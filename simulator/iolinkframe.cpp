@@ -1,4 +1,4 @@
-#include "iolinkframe.h"
+#include "simulator/iolinkframe.h"
 
 #include <cctype>
 

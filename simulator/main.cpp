@@ -2,10 +2,10 @@
 // pseudo-terminal. Prints the device path as the first line, then serves until
 // SIGINT or SIGTERM.
 
-#include "iolinkframe.h"
-#include "mastersimulator.h"
-#include "ptyserver.h"
-#include "sensordescription.h"
+#include "simulator/iolinkframe.h"
+#include "simulator/mastersimulator.h"
+#include "simulator/ptyserver.h"
+#include "simulator/sensordescription.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "mastersimulator.h"
+#include "simulator/mastersimulator.h"
 
-#include "iolinkframe.h"
+#include "simulator/iolinkframe.h"
 
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "simulatedsensor.h"
+#include "simulator/simulatedsensor.h"
 
 #include <QByteArray>
 #include <QVector>

@@ -1,6 +1,6 @@
-#include "ptyserver.h"
+#include "simulator/ptyserver.h"
 
-#include "mastersimulator.h"
+#include "simulator/mastersimulator.h"
 
 #include <cerrno>
 #include <cstdlib>

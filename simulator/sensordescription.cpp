@@ -1,4 +1,4 @@
-#include "sensordescription.h"
+#include "simulator/sensordescription.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "simulatedchannel.h"
+#include "simulator/simulatedchannel.h"
 
-#include "mastersimulator.h"
+#include "simulator/mastersimulator.h"
 
 #include <QPointer>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
-#include "simulatedsensor.h"
+#include "simulator/simulatedsensor.h"
 
-#include "iolinkframe.h"
+#include "simulator/iolinkframe.h"
 
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sensordescription.h"
+#include "simulator/sensordescription.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "descriptionreader.h"
+#include "tree/descriptionreader.h"
 
 #include "plugin/xmldepthguard.h"
 

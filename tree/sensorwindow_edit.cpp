@@ -4,12 +4,12 @@
 
 #include "utils/buttonmanager.h"
 
-#include "qtboolpropertymanager.h"
-#include "qtdoublepropertymanager.h"
-#include "qtenumpropertymanager.h"
-#include "qtintpropertymanager.h"
-#include "qtstringpropertymanager.h"
-#include "qttreepropertybrowser.h"
+#include "propertybrowser/qtboolpropertymanager.h"
+#include "propertybrowser/qtdoublepropertymanager.h"
+#include "propertybrowser/qtenumpropertymanager.h"
+#include "propertybrowser/qtintpropertymanager.h"
+#include "propertybrowser/qtstringpropertymanager.h"
+#include "propertybrowser/qttreepropertybrowser.h"
 
 #include <algorithm>
 

@@ -7,9 +7,9 @@
 #include "extensionsystem/globals.h"
 #include "utils/buttonmanager.h"
 
-#include "qtenumpropertymanager.h"
-#include "qtproperty.h"
-#include "qtstringpropertymanager.h"
+#include "propertybrowser/qtenumpropertymanager.h"
+#include "propertybrowser/qtproperty.h"
+#include "propertybrowser/qtstringpropertymanager.h"
 
 #include <QEvent>
 #include <QTreeWidget>

@@ -9,13 +9,13 @@
 #include "utils/buttonmanager.h"
 #include "utils/charts/genericchart.h"
 
-#include "qtboolpropertymanager.h"
-#include "qtdoublepropertymanager.h"
-#include "qtenumpropertymanager.h"
-#include "qtgrouppropertymanager.h"
-#include "qtintpropertymanager.h"
-#include "qtstringpropertymanager.h"
-#include "qttreepropertybrowser.h"
+#include "propertybrowser/qtboolpropertymanager.h"
+#include "propertybrowser/qtdoublepropertymanager.h"
+#include "propertybrowser/qtenumpropertymanager.h"
+#include "propertybrowser/qtgrouppropertymanager.h"
+#include "propertybrowser/qtintpropertymanager.h"
+#include "propertybrowser/qtstringpropertymanager.h"
+#include "propertybrowser/qttreepropertybrowser.h"
 
 #include <QDockWidget>
 

@@ -4,8 +4,8 @@
 
 #include "chart/pressureunits.h"
 
-#include "qtdoublepropertymanager.h"
-#include "qtenumpropertymanager.h"
+#include "propertybrowser/qtdoublepropertymanager.h"
+#include "propertybrowser/qtenumpropertymanager.h"
 
 namespace OrvexSensorPlugin {
 namespace Core {

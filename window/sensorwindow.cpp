@@ -1,7 +1,7 @@
-#include "sensorwindow.h"
+#include "window/sensorwindow.h"
 
-#include "sensorwindowstate.h"
-#include "sensorwindowui.h"
+#include "window/sensorwindowstate.h"
+#include "window/sensorwindowui.h"
 
 #include "plugin/catalogue.h"
 #include "plugin/pluginpaths.h"
@@ -13,9 +13,9 @@
 #include "utils/connectionstatus.h"
 #include "utils/thresholdmultimanager.h"
 
-#include "qteditorfactory.h"
-#include "qtpropertymanager.h"
-#include "qttreepropertybrowser.h"
+#include "propertybrowser/qteditorfactory.h"
+#include "propertybrowser/qtpropertymanager.h"
+#include "propertybrowser/qttreepropertybrowser.h"
 
 #include <QAction>
 #include <QComboBox>

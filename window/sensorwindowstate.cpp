@@ -1,4 +1,4 @@
-#include "sensorwindowstate.h"
+#include "window/sensorwindowstate.h"
 
 namespace OrvexSensorPlugin {
 namespace Core {

@@ -1,4 +1,4 @@
-#include "sensorwindowui.h"
+#include "window/sensorwindowui.h"
 
 #include <QAction>
 #include <QFrame>

@@ -1,12 +1,12 @@
-#include "connectionbroker.h"
+#include "app/connectionbroker.h"
 
 #include "extensionsystem/plugininterface.h"
 #include "extensionsystem/portsettings.h"
 #include "extensionsystem/serialchannel.h"
 
-#include "mastersimulator.h"
-#include "sensordescription.h"
-#include "simulatedchannel.h"
+#include "simulator/mastersimulator.h"
+#include "simulator/sensordescription.h"
+#include "simulator/simulatedchannel.h"
 
 namespace Kalvio {
 

@@ -1,4 +1,4 @@
-#include "idlequitter.h"
+#include "app/idlequitter.h"
 
 #include "utils/progressbarui.h"
 

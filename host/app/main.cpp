@@ -1,12 +1,12 @@
 // kalvio: the host application. Loads the plug-ins beside it, lists their
 // sensors, opens sensors in sub-windows and lends them serial ports.
 
-#include "commandline.h"
-#include "connectionbroker.h"
-#include "idlequitter.h"
-#include "mainwindow.h"
-#include "pluginloader.h"
-#include "portwatcher.h"
+#include "app/commandline.h"
+#include "app/connectionbroker.h"
+#include "app/idlequitter.h"
+#include "app/mainwindow.h"
+#include "app/pluginloader.h"
+#include "app/portwatcher.h"
 
 #include "extensionsystem/globals.h"
 #include "extensionsystem/plugininterface.h"

@@ -1,10 +1,10 @@
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "connectionbroker.h"
-#include "plugindock.h"
-#include "pluginloader.h"
-#include "portwatcher.h"
-#include "sensorsubwindow.h"
+#include "app/connectionbroker.h"
+#include "app/plugindock.h"
+#include "app/pluginloader.h"
+#include "app/portwatcher.h"
+#include "app/sensorsubwindow.h"
 
 #include "extensionsystem/globals.h"
 #include "extensionsystem/plugininterface.h"

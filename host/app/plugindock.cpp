@@ -1,6 +1,6 @@
-#include "plugindock.h"
+#include "app/plugindock.h"
 
-#include "pluginloader.h"
+#include "app/pluginloader.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>

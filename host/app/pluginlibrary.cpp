@@ -1,4 +1,4 @@
-#include "pluginlibrary.h"
+#include "app/pluginlibrary.h"
 
 #include "extensionsystem/plugininterface.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pluginlibrary.h"
+#include "app/pluginlibrary.h"
 
 #include <QString>
 #include <QStringList>

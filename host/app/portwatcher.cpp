@@ -1,4 +1,4 @@
-#include "portwatcher.h"
+#include "app/portwatcher.h"
 
 #include <QSerialPortInfo>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "sensorsubwindow.h"
+#include "app/sensorsubwindow.h"
 
 #include <QCloseEvent>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "communicationinterface.h"
+#include "extensionsystem/communicationinterface.h"
 
 namespace ExtensionSystem {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "extensionsystem_global.h"
-#include "portsettings.h"
+#include "extensionsystem/extensionsystem_global.h"
+#include "extensionsystem/portsettings.h"
 
 #include <QMetaType>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "globals.h"
+#include "extensionsystem/globals.h"
 
 namespace ExtensionSystem {
 

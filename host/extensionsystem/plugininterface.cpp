@@ -1,7 +1,7 @@
-#include "plugininterface.h"
+#include "extensionsystem/plugininterface.h"
 
-#include "communicationinterface.h"
-#include "connectionbroker.h"
+#include "extensionsystem/communicationinterface.h"
+#include "extensionsystem/connectionbroker.h"
 
 namespace ExtensionSystem {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "extensionsystem_global.h"
-#include "sensorbasic.h"
+#include "extensionsystem/extensionsystem_global.h"
+#include "extensionsystem/sensorbasic.h"
 
 #include <QList>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "portsettings.h"
+#include "extensionsystem/portsettings.h"
 
 namespace ExtensionSystem {
 

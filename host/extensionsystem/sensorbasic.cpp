@@ -1,4 +1,4 @@
-#include "sensorbasic.h"
+#include "extensionsystem/sensorbasic.h"
 
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "extensionsystem_global.h"
+#include "extensionsystem/extensionsystem_global.h"
 
 #include <sstream>
 #include <string>

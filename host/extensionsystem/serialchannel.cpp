@@ -1,4 +1,4 @@
-#include "serialchannel.h"
+#include "extensionsystem/serialchannel.h"
 
 #include <QDebug>
 #include <QPointer>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "communicationinterface.h"
-#include "extensionsystem_global.h"
-#include "portsettings.h"
+#include "extensionsystem/communicationinterface.h"
+#include "extensionsystem/extensionsystem_global.h"
+#include "extensionsystem/portsettings.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "buttonfactory.h"
+#include "utils/buttonfactory.h"
 
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
 #include <QPushButton>
 

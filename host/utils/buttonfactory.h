@@ -1,9 +1,9 @@
 #pragma once
 
-#include "utils_global.h"
+#include "utils/utils_global.h"
 
-#include "buttonmanager.h"
-#include "qtabstracteditorfactory.h"
+#include "utils/buttonmanager.h"
+#include "propertybrowser/qtabstracteditorfactory.h"
 
 #include <QHash>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "buttonmanager.h"
+#include "utils/buttonmanager.h"
 
-#include "qtproperty.h"
+#include "propertybrowser/qtproperty.h"
 
 namespace Utils {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "utils_global.h"
+#include "utils/utils_global.h"
 
-#include "qtabstractpropertymanager.h"
+#include "propertybrowser/qtabstractpropertymanager.h"
 
 #include <QHash>
 

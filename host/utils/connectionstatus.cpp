@@ -1,4 +1,4 @@
-#include "connectionstatus.h"
+#include "utils/connectionstatus.h"
 
 #include <QHBoxLayout>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "exportdialog.h"
+#include "utils/exportdialog.h"
 
 #include <QComboBox>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "charts/valueovertime.h"
-#include "utils_global.h"
+#include "utils/charts/valueovertime.h"
+#include "utils/utils_global.h"
 
 #include <QDialog>
 #include <QList>

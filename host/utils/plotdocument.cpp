@@ -1,4 +1,4 @@
-#include "plotdocument.h"
+#include "utils/plotdocument.h"
 
 #include <QFileInfo>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "progressbarui.h"
+#include "utils/progressbarui.h"
 
 #include <QEventLoop>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "utils_global.h"
+#include "utils/utils_global.h"
 
 #include <QDialog>
 

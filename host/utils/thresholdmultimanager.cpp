@@ -1,4 +1,4 @@
-#include "thresholdmultimanager.h"
+#include "utils/thresholdmultimanager.h"
 
 #include <algorithm>
 

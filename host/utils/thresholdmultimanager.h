@@ -1,7 +1,7 @@
 #pragma once
 
-#include "observer.h"
-#include "utils_global.h"
+#include "utils/observer.h"
+#include "utils/utils_global.h"
 
 #include <QList>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "thresholdwindowwidget.h"
+#include "utils/thresholdwindowwidget.h"
 
 #include <QMouseEvent>
 

@@ -3,10 +3,10 @@
 
 #include "chart/pressureunits.h"
 #include "extensionsystem/sensorbasic.h"
-#include "mastersimulator.h"
+#include "simulator/mastersimulator.h"
 #include "plugin/pluginpaths.h"
-#include "sensordescription.h"
-#include "simulatedchannel.h"
+#include "simulator/sensordescription.h"
+#include "simulator/simulatedchannel.h"
 #include "utils/charts/genericchart.h"
 #include "utils/exportdialog.h"
 #include "utils/thresholdwindowwidget.h"

@@ -1,6 +1,6 @@
 #include "common/connectionrig.h"
 
-#include "qtdoublepropertymanager.h"
+#include "propertybrowser/qtdoublepropertymanager.h"
 
 #include <QSignalSpy>
 #include <QtTest>

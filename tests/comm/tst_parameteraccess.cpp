@@ -3,8 +3,8 @@
 #include "comm/iolinkframes.h"
 #include "comm/rawvalue.h"
 
-#include "qtenumpropertymanager.h"
-#include "qtintpropertymanager.h"
+#include "propertybrowser/qtenumpropertymanager.h"
+#include "propertybrowser/qtintpropertymanager.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

@@ -6,9 +6,9 @@
 #include "plugin/pluginpaths.h"
 #include "plugin/sensorinterface.h"
 
-#include "mastersimulator.h"
-#include "ptyserver.h"
-#include "simulatedchannel.h"
+#include "simulator/mastersimulator.h"
+#include "simulator/ptyserver.h"
+#include "simulator/simulatedchannel.h"
 
 #include "extensionsystem/connectionbroker.h"
 #include "extensionsystem/sensorbasic.h"

@@ -4,8 +4,8 @@
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
 
-#include "qtproperty.h"
-#include "qtpropertymanager.h"
+#include "propertybrowser/qtproperty.h"
+#include "propertybrowser/qtpropertymanager.h"
 
 #include <QAction>
 #include <QTimer>

@@ -1,11 +1,11 @@
-#include "connectionbroker.h"
+#include "app/connectionbroker.h"
 
 #include "extensionsystem/communicationinterface.h"
 #include "extensionsystem/plugininterface.h"
 #include "extensionsystem/portsettings.h"
-#include "mastersimulator.h"
-#include "ptyserver.h"
-#include "sensordescription.h"
+#include "simulator/mastersimulator.h"
+#include "simulator/ptyserver.h"
+#include "simulator/sensordescription.h"
 
 #include <QtTest>
 

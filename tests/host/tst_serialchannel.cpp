@@ -1,7 +1,7 @@
 #include "extensionsystem/serialchannel.h"
-#include "mastersimulator.h"
-#include "ptyserver.h"
-#include "sensordescription.h"
+#include "simulator/mastersimulator.h"
+#include "simulator/ptyserver.h"
+#include "simulator/sensordescription.h"
 
 #include <QPointer>
 #include <QSignalSpy>

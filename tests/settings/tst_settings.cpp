@@ -2,8 +2,8 @@
 #include "plugin/pluginpaths.h"
 #include "settings/settingsfile.h"
 
-#include "mastersimulator.h"
-#include "simulatedchannel.h"
+#include "simulator/mastersimulator.h"
+#include "simulator/simulatedchannel.h"
 
 #include "extensionsystem/sensorbasic.h"
 #include "utils/charts/genericchart.h"

@@ -1,5 +1,5 @@
-#include "mastersimulator.h"
-#include "simulatedchannel.h"
+#include "simulator/mastersimulator.h"
+#include "simulator/simulatedchannel.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -8,8 +8,8 @@
 #include "extensionsystem/sensorbasic.h"
 #include "utils/buttonmanager.h"
 
-#include "qtpropertymanager.h"
-#include "qttreepropertybrowser.h"
+#include "propertybrowser/qtpropertymanager.h"
+#include "propertybrowser/qttreepropertybrowser.h"
 
 #include <QComboBox>
 #include <QTreeWidgetItem>

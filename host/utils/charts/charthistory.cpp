@@ -1,4 +1,4 @@
-#include "charthistory.h"
+#include "utils/charts/charthistory.h"
 
 #include <algorithm>
 #include <cmath>

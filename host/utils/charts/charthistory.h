@@ -1,7 +1,7 @@
 #pragma once
 
 #include "utils/utils_global.h"
-#include "valueovertime.h"
+#include "utils/charts/valueovertime.h"
 
 #include <cstddef>
 #include <cstdint>

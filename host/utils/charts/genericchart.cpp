@@ -1,7 +1,7 @@
-#include "genericchart.h"
+#include "utils/charts/genericchart.h"
 
-#include "historycurve.h"
-#include "historytext.h"
+#include "utils/charts/historycurve.h"
+#include "utils/charts/historytext.h"
 
 #include <QDateTime>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "utils/utils_global.h"
-#include "charthistory.h"
-#include "valueovertime.h"
+#include "utils/charts/charthistory.h"
+#include "utils/charts/valueovertime.h"
 
 #include <QColor>
 #include <QString>

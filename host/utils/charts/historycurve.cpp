@@ -1,4 +1,4 @@
-#include "historycurve.h"
+#include "utils/charts/historycurve.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "historytext.h"
+#include "utils/charts/historytext.h"
 
 #include <algorithm>
 #include <charconv>

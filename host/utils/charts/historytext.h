@@ -1,7 +1,7 @@
 #pragma once
 
 #include "utils/utils_global.h"
-#include "charthistory.h"
+#include "utils/charts/charthistory.h"
 
 #include <QChar>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "valueovertime.h"
+#include "utils/charts/valueovertime.h"
 
 #include <utility>
 

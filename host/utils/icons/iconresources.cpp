@@ -1,4 +1,4 @@
-#include "iconresources.h"
+#include "utils/icons/iconresources.h"
 
 #include <QDir>
 
