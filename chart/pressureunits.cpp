@@ -62,5 +62,19 @@ int pressureDecimals(double decVal)
     return 3;
 }
 
+bool isThresholdParameter(const QString &id)
+{
+    return id == QLatin1String("ThresholdsPressure1A1")
+        || id == QLatin1String("ThresholdsPressure2A1")
+        || id == QLatin1String("ThresholdsPressure1A2")
+        || id == QLatin1String("ThresholdsPressure2A2");
+}
+
+bool isPressureParameter(const QString &id)
+{
+    return isThresholdParameter(id) || id == QLatin1String("analogPressure0V")
+        || id == QLatin1String("analogPressure10V");
+}
+
 } // namespace Core
 } // namespace OrvexSensorPlugin

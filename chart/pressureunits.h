@@ -23,6 +23,11 @@ double roundToThreeDecimals(double value);
 // value x the unit's factor from bar (fromBar) or to bar, rounded to 3 decimals.
 double convertPressure(double value, int unitIndex, bool fromBar);
 
+// The four switching points, and with them the analog output's two ends: the
+// doubles the window shows in the chosen unit and the sensor holds in bar.
+bool isThresholdParameter(const QString &id);
+bool isPressureParameter(const QString &id);
+
 // Decimals of pressure parameters for a raw-value divisor: exactly 10 gives 1,
 // exactly 100 gives 2, anything else 3.
 int pressureDecimals(double decVal);

@@ -1,8 +1,11 @@
 #include "window/sensorwindow.h"
 
+#include "tree/treehandlingpause.h"
+
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
 
+#include "chart/outputlayout.h"
 #include "chart/pressureunits.h"
 #include "chart/unitscale.h"
 
@@ -30,8 +33,6 @@ const char *const upperMarkIdA2 = "ThresholdsPressure2A2";
 // The six pressures that the tree holds in the display unit, in the order they are converted.
 const char *const pressureIds[] = {lowerMarkIdA1, upperMarkIdA1, lowerMarkIdA2, upperMarkIdA2,
                                    "analogPressure0V", "analogPressure10V"};
-
-enum PinFunctionA2 { Switching = 0, Analog = 1, RemoteSwitching = 2, RemoteAnalog = 3 };
 
 } // namespace
 
@@ -77,45 +78,48 @@ void SensorWindow::slotCurrentOutputChanged(int)
     Utils::ThresholdWindowWidget *overlay = state->thresholdWindows.value(0);
     if (!chart || !overlay)
         return;
+    TreeHandlingPause pause(this);
+    refreshUnitScale();
+    const int selected = state->outputCombo->currentIndex();
+    ui->outuptsComboToolBar->hide();
+    resetOutputDecorations();
+    state->analogMode = enumParameter("AnalogMode");
+    showOutput2Row(true);
+    convertPressuresAfterRead();
+    applyOutputLayout(outputLayout(enumParameter("PinFunctionA1"), enumParameter("PinFunctionA2"),
+                                   state->analogMode, selected));
+}
 
-    auto parameter = [this](const char *id) -> QtProperty * {
-        return state->rootProperty ? findPropertyById(state->rootProperty, id) : nullptr;
-    };
-    // A parameter missing from the description reads as -1: no known function.
-    auto enumValue = [&](const char *id) {
-        QtProperty *property = parameter(id);
-        return property ? state->enumManager->value(property) : -1;
-    };
-    auto doubleValue = [&](const char *id) {
-        QtProperty *property = parameter(id);
-        return property ? state->doubleManager->value(property) : 0.0;
-    };
-    auto rename = [&](const char *id, const QString &name) {
-        if (QtProperty *property = parameter(id))
-            property->setPropertyName(name);
-    };
-    auto setShown = [this](std::initializer_list<const char *> ids, bool visible) {
-        for (const char *id : ids)
-            setParameterVisible(QLatin1String(id), visible);
-    };
-    auto setMarks = [&](const char *lowerId, const char *upperId) {
-        overlay->setUpperMark(doubleValue(upperId));
-        overlay->setLowerMark(doubleValue(lowerId));
-    };
-    QTreeWidgetItem *output2Row = state->processDataItems.value(1);
-    auto blankOutput2Row = [&] {
-        state->output2Switching = false;
-        if (output2Row) {
-            output2Row->setText(1, QStringLiteral(" "));
-            output2Row->setIcon(1, QIcon(QStringLiteral(":/newPrefix/icons/led_state_0.svg")));
-        }
-    };
+QtProperty *SensorWindow::outputParameter(const char *id) const
+{
+    return state->rootProperty ? findPropertyById(state->rootProperty, id) : nullptr;
+}
 
-    enableTreeDataHandling(false);
+// A parameter missing from the description reads as -1: no known function.
+int SensorWindow::enumParameter(const char *id) const
+{
+    QtProperty *property = outputParameter(id);
+    return property ? state->enumManager->value(property) : -1;
+}
 
-    // Unit and scale. Without the unit parameter the unit stays as it was.
-    if (parameter("TemperatureSettings"))
-        state->unitIndex = enumValue("TemperatureSettings");
+double SensorWindow::doubleParameter(const char *id) const
+{
+    QtProperty *property = outputParameter(id);
+    return property ? state->doubleManager->value(property) : 0.0;
+}
+
+void SensorWindow::renameParameter(const char *id, const QString &name)
+{
+    if (QtProperty *property = outputParameter(id))
+        property->setPropertyName(name);
+}
+
+// Unit and scale. Without the unit parameter the unit stays as it was.
+void SensorWindow::refreshUnitScale()
+{
+    Utils::Charts::GenericChart *chart = state->chart;
+    if (outputParameter("TemperatureSettings"))
+        state->unitIndex = enumParameter("TemperatureSettings");
     const UnitScale scale = unitScale(state->unitIndex, state->minRange, state->maxRange);
     if (scale.known) {
         chart->vSetYScale(0, scale.low, scale.high);
@@ -123,30 +127,45 @@ void SensorWindow::slotCurrentOutputChanged(int)
         chart->setTimelineScale(scale.timelineLow, scale.timelineHigh);
     }
     chart->setPlotTitle(0, tr("Pressure") + state->unitSuffix, false, QString(), true);
+}
 
-    const int selected = state->outputCombo->currentIndex();
-    ui->outuptsComboToolBar->hide();
-
+void SensorWindow::resetOutputDecorations()
+{
+    Utils::Charts::GenericChart *chart = state->chart;
+    Utils::ThresholdWindowWidget *overlay = state->thresholdWindows.value(0);
     chart->setCustomLabelsVisible(0, false, false);
     chart->setBaselineTo(0);
     overlay->enableLowerMark(false);
     overlay->enableUpperMark(false);
     chart->vSetMarkerRightVisible(0, false);
     chart->setRightMarkerVisible(0, false);
+}
 
-    state->analogMode = enumValue("AnalogMode");
-    state->output2Switching = true;
-    if (output2Row) {
+// The output 2 row of the process data panel: "Off" while output 2 switches,
+// blank for a function without an on/off state.
+void SensorWindow::showOutput2Row(bool switching)
+{
+    state->output2Switching = switching;
+    QTreeWidgetItem *output2Row = state->processDataItems.value(1);
+    if (!output2Row)
+        return;
+    if (switching) {
         output2Row->setText(1, tr("Off"));
         output2Row->setIcon(1, QIcon(QStringLiteral(":/newPrefix/icons/led_state_1_2.svg")));
+    } else {
+        output2Row->setText(1, QStringLiteral(" "));
+        output2Row->setIcon(1, QIcon(QStringLiteral(":/newPrefix/icons/led_state_0.svg")));
     }
+}
 
-    // After a read of all parameters the pressures arrived in bar.
+// After a read of all parameters the pressures arrived in bar.
+void SensorWindow::convertPressuresAfterRead()
+{
     if (state->convertAfterRead) {
         const double low = convertPressure(state->minRange, state->unitIndex, true);
         const double high = convertPressure(state->maxRange, state->unitIndex, true);
         for (const char *id : pressureIds) {
-            QtProperty *property = parameter(id);
+            QtProperty *property = outputParameter(id);
             if (!property)
                 continue;
             const double value = state->doubleManager->value(property);
@@ -157,88 +176,70 @@ void SensorWindow::slotCurrentOutputChanged(int)
         }
     }
     state->convertAfterRead = false;
+}
 
-    const int pinFunctionA1 = enumValue("PinFunctionA1");
-    const int pinFunctionA2 = enumValue("PinFunctionA2");
+void SensorWindow::applyOutputLayout(const OutputLayout &layout)
+{
+    if (layout.output1Switching) {
+        setParameterVisible(QStringLiteral("SettingsPointsPressureA1"), true);
+        renameParameter("SettingsPointsPressureA1",
+                        tr("Switching points Pressure") + QStringLiteral(" ") + state->unitSuffix);
+    }
+    for (const QString &id : outputTwoParameterIds())
+        setParameterVisible(id, false);
+    state->chart->vEnableYRightAxis(0, false);
+    for (const QString &id : layout.output2Parameters)
+        setParameterVisible(id, true);
+    if (layout.output2Switching)
+        renameParameter("SettingsPointsPressureA2",
+                        tr("Switching points Pressure ") + state->unitSuffix);
+    if (layout.output2RowBlank)
+        showOutput2Row(false);
+    if (layout.rightAxis != AnalogSignal::None)
+        showAnalogAxis(layout);
+    applyOutputMarks(layout);
+    if (layout.outputComboShown)
+        ui->outuptsComboToolBar->show();
+}
 
-    if (pinFunctionA1 == 0) {
-        setShown({"SettingsPointsPressureA1"}, true);
+// The right axis in the analog signal's unit; the left axis spans exactly the
+// pressures that the signal's ends stand for.
+void SensorWindow::showAnalogAxis(const OutputLayout &layout)
+{
+    Utils::Charts::GenericChart *chart = state->chart;
+    const bool voltage = layout.rightAxis == AnalogSignal::Voltage;
+    chart->setPlotTitle(0, QString(), false, QString(), true);
+    chart->vSetMarkerRightVisible(0, true);
+    chart->setRightMarkerVisible(0, true);
+    chart->vEnableYRightAxis(0, true);
+    chart->setCustomLabelsVisible(0, true, true);
+    chart->setYRightAxisScale(0, layout.rightAxisLow, layout.rightAxisHigh, layout.rightAxisStep);
+    chart->setCustomLabelsText(0, tr("Pressure") + state->unitSuffix,
+                               voltage ? tr("Voltage (V)") : tr("Current (mA)"));
+    renameParameter("analogPressure0V", voltage ? tr("0 volt") : tr("4 mA"));
+    renameParameter("analogPressure10V", voltage ? tr("10 volt") : tr("20 mA"));
+    state->analogLow = doubleParameter("analogPressure0V");
+    state->analogHigh = doubleParameter("analogPressure10V");
+    chart->vSetYScale(0, state->analogLow, state->analogHigh);
+}
+
+void SensorWindow::applyOutputMarks(const OutputLayout &layout)
+{
+    Utils::ThresholdWindowWidget *overlay = state->thresholdWindows.value(0);
+    if (layout.marksEnabled) {
         overlay->enableLowerMark(true);
         overlay->enableUpperMark(true);
-        setMarks(lowerMarkIdA1, upperMarkIdA1);
-        rename("SettingsPointsPressureA1",
-               tr("Switching points Pressure") + QStringLiteral(" ") + state->unitSuffix);
-        if (pinFunctionA2 == Switching) {
-            ui->outuptsComboToolBar->show();
-            if (selected == 1)
-                setMarks(lowerMarkIdA2, upperMarkIdA2);
-        }
     }
-
-    setShown({"OnDelay2", "OffDelay2", "NONCA2", "SettingsPointsPressureA2",
-              "AnalogPointsPressure", "AnalogMode", "RemoteSwitchingOutput", "remoteAnalogValue"},
-             false);
-    chart->vEnableYRightAxis(0, false);
-
-    switch (pinFunctionA2) {
-    case Switching:
-        setShown({"SettingsPointsPressureA2", "OnDelay2", "OffDelay2", "NONCA2"}, true);
-        overlay->enableLowerMark(true);
-        overlay->enableUpperMark(true);
-        setMarks(lowerMarkIdA2, upperMarkIdA2);
-        rename("SettingsPointsPressureA2",
-               tr("Switching points Pressure ") + state->unitSuffix);
-        if (pinFunctionA1 == 0) {
-            ui->outuptsComboToolBar->show();
-            if (selected == 0)
-                setMarks(lowerMarkIdA1, upperMarkIdA1);
-            else
-                setMarks(lowerMarkIdA2, upperMarkIdA2);
-        }
-        break;
-    case Analog:
-        blankOutput2Row();
-        setShown({"AnalogPointsPressure", "AnalogMode"}, true);
-        chart->setPlotTitle(0, QString(), false, QString(), true);
-        chart->vSetMarkerRightVisible(0, true);
-        chart->setRightMarkerVisible(0, true);
-        chart->vEnableYRightAxis(0, true);
-        chart->setCustomLabelsVisible(0, true, true);
-        if (state->analogMode == 0) {
-            chart->setYRightAxisScale(0, 0.0, 10.0, 2.0);
-            chart->setCustomLabelsText(0, tr("Pressure") + state->unitSuffix, tr("Voltage (V)"));
-            rename("analogPressure0V", tr("0 volt"));
-            rename("analogPressure10V", tr("10 volt"));
-        } else {
-            chart->setYRightAxisScale(0, 4.0, 20.0, 2.0);
-            chart->setCustomLabelsText(0, tr("Pressure") + state->unitSuffix, tr("Current (mA)"));
-            rename("analogPressure0V", tr("4 mA"));
-            rename("analogPressure10V", tr("20 mA"));
-        }
-        state->analogLow = doubleValue("analogPressure0V");
-        state->analogHigh = doubleValue("analogPressure10V");
-        chart->vSetYScale(0, state->analogLow, state->analogHigh);
-        if (pinFunctionA1 == 0)
-            setMarks(lowerMarkIdA1, upperMarkIdA1);
-        break;
-    case RemoteSwitching:
-        blankOutput2Row();
-        setShown({"RemoteSwitchingOutput"}, true);
-        break;
-    case RemoteAnalog:
-        blankOutput2Row();
-        setShown({"remoteAnalogValue", "AnalogMode"}, true);
-        break;
-    default:
-        break;
-    }
-
-    enableTreeDataHandling(true);
+    if (layout.marks == MarkSource::Unchanged)
+        return;
+    const bool first = layout.marks == MarkSource::Output1;
+    overlay->setUpperMark(doubleParameter(first ? upperMarkIdA1 : upperMarkIdA2));
+    overlay->setLowerMark(doubleParameter(first ? lowerMarkIdA1 : lowerMarkIdA2));
 }
 
 void SensorWindow::chartThresholdChanged(unsigned int mark, double value)
 {
-    enableTreeDataHandling(false);
+    TreeHandlingPause pause(this);
     const int output = state->outputCombo ? state->outputCombo->currentIndex() + 1 : 1;
     Utils::ThresholdWindowWidget *overlay = state->thresholdWindows.value(0);
 
@@ -282,8 +283,6 @@ void SensorWindow::chartThresholdChanged(unsigned int mark, double value)
             }
         }
     }
-
-    enableTreeDataHandling(true);
 }
 
 } // namespace Core

@@ -60,6 +60,20 @@ void SensorWindow::createProcessDataDock()
     tree->setSelectionMode(QAbstractItemView::NoSelection);
     tree->setItemsExpandable(true);
 
+    fillProcessDataRows(tree);
+    tree->resizeColumnToContents(0);
+
+    grid->addWidget(tree, 0, 0, 1, 4);
+    dock->setWidget(inner);
+    dock->installEventFilter(this);
+    dock->setMinimumWidth(280);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+}
+
+// One row per category of the description, in its order, with the look of
+// its position.
+void SensorWindow::fillProcessDataRows(QTreeWidget *tree)
+{
     categoryLabels.clear();
     categoryRows.clear();
     state->processDataItems.clear();
@@ -90,13 +104,6 @@ void SensorWindow::createProcessDataDock()
         item->setText(0, categoryLabels.value(i) + QStringLiteral("     "));
         item->setStatusTip(0, ids.value(i));
     }
-    tree->resizeColumnToContents(0);
-
-    grid->addWidget(tree, 0, 0, 1, 4);
-    dock->setWidget(inner);
-    dock->installEventFilter(this);
-    dock->setMinimumWidth(280);
-    addDockWidget(Qt::RightDockWidgetArea, dock);
 }
 
 } // namespace Core

@@ -2,6 +2,7 @@
 
 #include "comm/connectionswitchdialog.h"
 #include "comm/modalmessagebox.h"
+#include "comm/runningguard.h"
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
 
@@ -67,149 +68,136 @@ void SensorWindow::actionConnectSensor(int index)
             state->portCombo->setCurrentIndex(state->previousPortIndex);
             return;
         }
-        if (direction == ConnectionSwitchDialog::SensorToPc) {
-            vDisconnect();
-            emit vComPortSelected(state->portCombo->currentText());
-            state->progressMaximum = 350;
-            state->showProgress = true;
-            showTransferProgress(true);
-            if (bConnectToSensor()) {
-                if (!alive)
-                    return;
-                updateWindowTitle();
-                connected = true;
-                state->initialSyncPending = true;
-                readAllParameters();
-                if (!alive)
-                    return;
-                ui->sensorOperationsToolbar->setEnabled(connected);
-                state->previousPortIndex = state->portCombo->currentIndex();
-                if (state->thresholdWindow)
-                    state->thresholdWindow->setReadOnly(false);
-                state->continuousDataTimer.start();
-                state->liveDataEnabled = true;
-                ui->actionEnable_live_data->setChecked(true);
-            } else {
-                if (!alive)
-                    return;
-                showTransferProgress(false);
-                state->previousPortIndex = 0;
-                state->portCombo->setCurrentIndex(0);
-                vDisconnect();
-            }
-        } else if (direction == ConnectionSwitchDialog::PcToSensor) {
-            const auto answer = execMessageBox(
-                this, QMessageBox::Information, tr("Kalvio"),
-                tr("Sensor settings will be overwritten with the ones from PC"),
-                QMessageBox::Ok | QMessageBox::Cancel);
-            if (!alive)
-                return;
-            if (answer != QMessageBox::Ok) {
-                state->portCombo->setCurrentIndex(0);
-                state->previousPortIndex = 0;
-                return;
-            }
-            vDisconnect();
-            emit vComPortSelected(state->portCombo->currentText());
-            if (bConnectToSensor()) {
-                if (!alive)
-                    return;
-                updateWindowTitle();
-                connected = true;
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-                buttonValueFlag = true;
-                blockingSleep(250);
-                QApplication::restoreOverrideCursor();
-                ui->actionWriting->setChecked(false);
-                state->progressMaximum = 430;
-                state->showProgress = true;
-                showTransferProgress(true);
-                vWriteAllSettings(false);
-                if (!alive)
-                    return;
-                state->readStringsEnabled = true;
-                state->convertAfterRead = true;
-                readAllParameters();
-                if (!alive)
-                    return;
-                state->readStringsEnabled = false;
-                ui->sensorOperationsToolbar->setEnabled(connected);
-                state->previousPortIndex = state->portCombo->currentIndex();
-                if (state->thresholdWindow)
-                    state->thresholdWindow->setReadOnly(false);
-                state->continuousDataTimer.start();
-                state->liveDataEnabled = true;
-                ui->actionEnable_live_data->setChecked(true);
-                if (state->communication)
-                    state->chartPollTimer.start();
-            } else {
-                if (!alive)
-                    return;
-                showTransferProgress(false);
-                state->portCombo->setCurrentIndex(0);
-                state->previousPortIndex = 0;
-                vDisconnect();
-            }
-        } else {
+        const bool finished = direction == ConnectionSwitchDialog::SensorToPc
+            ? connectSensorToPc()
+            : direction == ConnectionSwitchDialog::PcToSensor && connectPcToSensor();
+        if (!finished)
             return;
-        }
     }
     ui->sensorOperationsToolbar->setEnabled(connected);
     state->connectionStatus->setConnected(connected);
 }
 
-bool SensorWindow::bConnectToSensor()
+// The sensor's settings are read into the window. False when the window is gone.
+bool SensorWindow::connectSensorToPc()
 {
     QPointer<SensorWindow> alive(this);
-    const QString port = state->portCombo->currentText();
-    // Each failure is told once, and leaves nothing running that would tell
-    // another one later.
-    const auto fail = [this, &alive](const QString &text) {
-        showTransferProgress(false);
-        state->continuousDataTimer.stop();
-        execMessageBox(this, QMessageBox::Warning, tr("Connecting to sensor..."), text,
-                       QMessageBox::Ok);
-        if (alive)
-            connected = false;
+    vDisconnect();
+    emit vComPortSelected(state->portCombo->currentText());
+    state->progressMaximum = 350;
+    state->showProgress = true;
+    showTransferProgress(true);
+    const bool sensorConnected = bConnectToSensor();
+    if (!alive)
         return false;
-    };
+    if (!sensorConnected) {
+        abandonConnection();
+        return true;
+    }
+    updateWindowTitle();
+    connected = true;
+    state->initialSyncPending = true;
+    readAllParameters();
+    if (!alive)
+        return false;
+    finishConnection(false);
+    return true;
+}
+
+// The window's settings are written to the sensor, then read back. False when
+// the user declined or the window is gone.
+bool SensorWindow::connectPcToSensor()
+{
+    QPointer<SensorWindow> alive(this);
+    const auto answer = execMessageBox(
+        this, QMessageBox::Information, tr("Kalvio"),
+        tr("Sensor settings will be overwritten with the ones from PC"),
+        QMessageBox::Ok | QMessageBox::Cancel);
+    if (!alive)
+        return false;
+    if (answer != QMessageBox::Ok) {
+        state->portCombo->setCurrentIndex(0);
+        state->previousPortIndex = 0;
+        return false;
+    }
+    vDisconnect();
+    emit vComPortSelected(state->portCombo->currentText());
+    const bool sensorConnected = bConnectToSensor();
+    if (!alive)
+        return false;
+    if (!sensorConnected) {
+        abandonConnection();
+        return true;
+    }
+    updateWindowTitle();
+    connected = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    buttonValueFlag = true;
+    blockingSleep(250);
+    QApplication::restoreOverrideCursor();
+    ui->actionWriting->setChecked(false);
+    state->progressMaximum = 430;
+    state->showProgress = true;
+    showTransferProgress(true);
+    vWriteAllSettings(false);
+    if (!alive)
+        return false;
+    state->readStringsEnabled = true;
+    state->convertAfterRead = true;
+    readAllParameters();
+    if (!alive)
+        return false;
+    state->readStringsEnabled = false;
+    finishConnection(true);
+    return true;
+}
+
+// Both directions end here once the sensor is connected and its settings in line.
+void SensorWindow::finishConnection(bool startPolling)
+{
+    ui->sensorOperationsToolbar->setEnabled(connected);
+    state->previousPortIndex = state->portCombo->currentIndex();
+    if (state->thresholdWindow)
+        state->thresholdWindow->setReadOnly(false);
+    state->continuousDataTimer.start();
+    state->liveDataEnabled = true;
+    ui->actionEnable_live_data->setChecked(true);
+    if (startPolling && state->communication)
+        state->chartPollTimer.start();
+}
+
+// Both directions end here when no sensor could be connected: back to Offline.
+void SensorWindow::abandonConnection()
+{
+    showTransferProgress(false);
+    state->previousPortIndex = 0;
+    state->portCombo->setCurrentIndex(0);
+    vDisconnect();
+}
+
+bool SensorWindow::bConnectToSensor()
+{
+    const QString port = state->portCombo->currentText();
     if (!state->communication) {
         if (state->portCombo->currentIndex() <= 0)
             return false;
         ExtensionSystem::ConnectionBroker *broker =
             ExtensionSystem::PluginInterface::connectionBroker();
         const QString reason = broker ? broker->lastError() : QString();
-        return fail(tr("The port %1 cannot be opened: %2")
-                        .arg(port, reason.isEmpty() ? tr("the port was refused") : reason));
+        return failConnection(tr("The port %1 cannot be opened: %2")
+                                  .arg(port, reason.isEmpty() ? tr("the port was refused")
+                                                              : reason));
     }
-
-    DataFrame frame;
-    ExtensionSystem::CommunicationInterface::FrameQuery probe;
-    probe.request = std::string("\x03\x51\x12\x01", 4);
-    probe.answerPattern = ".*";
-    probe.timeoutMs = 1000.0;
-    frame.queries.push_back(probe);
-
-    ExtensionSystem::PortSettings settings = state->communication->currentPortSettings();
-    bool answered = false;
-    for (int attempt = 0; attempt < 5 && !answered; ++attempt) {
-        if (!state->communication)
-            return false;
-        settings.vSetBaudrateDefault(2);
-        state->communication->vApplyPortSettings(settings);
-        frame.queries.front().answer.clear();
-        frame.queries.front().answered = 0;
-        sendDataFrame(&frame, state->showProgress);
-        if (!alive)
-            return false;
-        answered = frame.queries.front().answered != 0;
-    }
-
-    if (!answered && state->communication) {
+    QPointer<SensorWindow> alive(this);
+    const MasterProbe probe = probeMaster();
+    if (!alive || probe == MasterProbe::Withdrawn)
+        return false;
+    if (probe == MasterProbe::Unanswered && state->communication) {
         const QString line = state->communication->currentPortSettings().portName;
-        return fail(tr("No IO-Link master answered on %1").arg(line.isEmpty() ? port : line));
+        return failConnection(
+            tr("No IO-Link master answered on %1").arg(line.isEmpty() ? port : line));
     }
-    if (!answered) {
+    if (probe == MasterProbe::Unanswered) {
         showTransferProgress(false);
         return false;
     }
@@ -232,13 +220,56 @@ bool SensorWindow::bConnectToSensor()
         const QString found = identification.isEmpty()
             ? tr("The sensor did not tell its ProductID.")
             : tr("ProductID found: %1").arg(identification);
-        return fail(tr(mismatchText) + QStringLiteral("\n\n") + found);
+        return failConnection(tr(mismatchText) + QStringLiteral("\n\n") + found);
     }
 
     applySensorVariantLimits();
     state->convertAfterRead = true;
     ui->actionOpen_Settings->setEnabled(false);
     return true;
+}
+
+// Each failure is told once, and leaves nothing running that would tell
+// another one later.
+bool SensorWindow::failConnection(const QString &text)
+{
+    QPointer<SensorWindow> alive(this);
+    showTransferProgress(false);
+    state->continuousDataTimer.stop();
+    execMessageBox(this, QMessageBox::Warning, tr("Connecting to sensor..."), text,
+                   QMessageBox::Ok);
+    if (alive)
+        connected = false;
+    return false;
+}
+
+// Up to five probes at the master's default rate. Withdrawn: the window went
+// away, or the channel was taken before a probe could be sent.
+SensorWindow::MasterProbe SensorWindow::probeMaster()
+{
+    QPointer<SensorWindow> alive(this);
+    DataFrame frame;
+    ExtensionSystem::CommunicationInterface::FrameQuery probe;
+    probe.request = std::string("\x03\x51\x12\x01", 4);
+    probe.answerPattern = ".*";
+    probe.timeoutMs = 1000.0;
+    frame.queries.push_back(probe);
+
+    ExtensionSystem::PortSettings settings = state->communication->currentPortSettings();
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (!state->communication)
+            return MasterProbe::Withdrawn;
+        settings.vSetBaudrateDefault(2);
+        state->communication->vApplyPortSettings(settings);
+        frame.queries.front().answer.clear();
+        frame.queries.front().answered = 0;
+        sendDataFrame(&frame, state->showProgress);
+        if (!alive)
+            return MasterProbe::Withdrawn;
+        if (frame.queries.front().answered != 0)
+            return MasterProbe::Answered;
+    }
+    return MasterProbe::Unanswered;
 }
 
 void SensorWindow::vDisconnect()
@@ -269,14 +300,15 @@ void SensorWindow::slotContinousDataTimeout()
     if (state->recheckRunning)
         return;
     QPointer<SensorWindow> alive(this);
-    state->recheckRunning = true;
     bool identified = false;
-    for (int attempt = 0; attempt < 11 && !identified; ++attempt) {
-        identified = identifySensor();
-        if (!alive)
-            return;
+    {
+        RunningGuard recheck(this, state->recheckRunning);
+        for (int attempt = 0; attempt < 11 && !identified; ++attempt) {
+            identified = identifySensor();
+            if (!alive)
+                return;
+        }
     }
-    state->recheckRunning = false;
     if (identified)
         return;
     state->continuousDataTimer.stop();

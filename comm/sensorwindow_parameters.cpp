@@ -1,10 +1,13 @@
 #include "window/sensorwindow.h"
 
+#include "tree/treehandlingpause.h"
+
 #include "chart/pressureunits.h"
 #include "comm/exchangeguard.h"
 #include "comm/modalmessagebox.h"
 #include "comm/iolinkframes.h"
 #include "comm/rawvalue.h"
+#include "comm/runningguard.h"
 #include "plugin/pluginpaths.h"
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
@@ -41,21 +44,6 @@ void reportUnsupportedSize(const QString &id, int sizeCode)
         << "- no frame is defined for it, so it is neither read nor written";
 }
 
-const QStringList &thresholdIds()
-{
-    static const QStringList ids = {
-        QStringLiteral("ThresholdsPressure1A1"), QStringLiteral("ThresholdsPressure2A1"),
-        QStringLiteral("ThresholdsPressure1A2"), QStringLiteral("ThresholdsPressure2A2")};
-    return ids;
-}
-
-// Doubles the window shows in the chosen pressure unit and sends in bar.
-bool isPressureValue(const QString &id)
-{
-    return thresholdIds().contains(id) || id == QLatin1String("analogPressure0V")
-        || id == QLatin1String("analogPressure10V");
-}
-
 bool isExcludedFromWriteAll(const QString &id)
 {
     return id.contains(QLatin1String("ReadOnly")) || id.contains(QLatin1String("InputMode"))
@@ -68,15 +56,12 @@ bool SensorWindow::readParameter(const QString &id, bool useProgress)
 {
     const auto address = parseParameterAddress(parameterAddresses.value(id));
     QtProperty *property = findPropertyById(state->rootProperty, id.toStdString());
-    enableTreeDataHandling(false);
-    if (!property || !address) {
-        enableTreeDataHandling(true);
+    TreeHandlingPause pause(this);
+    if (!property || !address)
         return true;
-    }
     const auto request = buildReadRequest(*address);
     if (!request) {
         reportUnsupportedSize(id, address->sizeCode);
-        enableTreeDataHandling(true);
         return true;
     }
 
@@ -94,27 +79,36 @@ bool SensorWindow::readParameter(const QString &id, bool useProgress)
     // A refused or unanswered read leaves the shown value as it was: decoding
     // an empty answer would put 0 into the tree, and from there into files and
     // back into the sensor.
-    if (!requested || !isUsableAnswer(answer)) {
-        enableTreeDataHandling(true);
+    if (!requested || !isUsableAnswer(answer)
+        || !answerFitsParameter(id, property, answer, address->sizeCode))
         return false;
-    }
-    // A number only from an answer of the parameter's own size: a damaged or
-    // late answer (a text, another parameter's value) would show a value the
-    // sensor never had.
-    QtAbstractPropertyManager *kind = property->propertyManager();
-    const bool isText = kind == state->stringManager || kind == state->stringManager2;
-    if (quint8(answer.size() > 2 ? answer.at(2) : 0) != 0x27
-        || (!isText && !fitsSizeCode(answer, address->sizeCode))) {
-        qCWarning(lcParameterAccess).noquote()
-            << "Answer for" << id << "does not fit its size code" << address->sizeCode << ":"
-            << answer.toHex(' ') << "- value left unchanged";
-        enableTreeDataHandling(true);
-        return false;
-    }
     // A delayed write served during the transfers switches edit handling back
     // on at its end; the value read must not be taken for an edit.
     enableTreeDataHandling(false);
+    showReadValue(id, property, answer);
+    return true;
+}
 
+// A number only from an answer of the parameter's own size: a damaged or late
+// answer (a text, another parameter's value) would show a value the sensor
+// never had.
+bool SensorWindow::answerFitsParameter(const QString &id, QtProperty *property,
+                                       const QByteArray &answer, int sizeCode) const
+{
+    QtAbstractPropertyManager *kind = property->propertyManager();
+    const bool isText = kind == state->stringManager || kind == state->stringManager2;
+    if (quint8(answer.size() > 2 ? answer.at(2) : 0) == 0x27
+        && (isText || fitsSizeCode(answer, sizeCode)))
+        return true;
+    qCWarning(lcParameterAccess).noquote()
+        << "Answer for" << id << "does not fit its size code" << sizeCode
+        << ":" << answer.toHex(' ') << "- value left unchanged";
+    return false;
+}
+
+void SensorWindow::showReadValue(const QString &id, QtProperty *property,
+                                 const QByteArray &answer)
+{
     QtAbstractPropertyManager *manager = property->propertyManager();
     if (manager == state->boolManager) {
         state->boolManager->setValue(property, decodeLastTwoUnsigned(answer) != 0,
@@ -142,12 +136,10 @@ bool SensorWindow::readParameter(const QString &id, bool useProgress)
             lastUnitSetting = index;
         state->enumManager->setValue(property, index);
     }
-    if (manager == state->doubleManager && isPressureValue(id))
+    if (manager == state->doubleManager && isPressureParameter(id))
         sensorValues.insert(id, decodeDoubleValue(id, decodeSignedRaw(answer), state->decVal));
     else
         rememberSensorValue(property);
-    enableTreeDataHandling(true);
-    return true;
 }
 
 void SensorWindow::sendDelayValue()
@@ -182,118 +174,71 @@ void SensorWindow::sendDelayValue()
 bool SensorWindow::writeParameter(QtProperty *property, const QVariant &value)
 {
     ExchangeGuard exchange(state->parameterExchanges);
-    enableTreeDataHandling(false);
+    TreeHandlingPause pause(this);
     const QString id = property->propertyId();
     bool written = false;
 
     const QString addressText = parameterAddresses.value(id);
     const auto address = parseParameterAddress(addressText);
     if (!id.isEmpty() && !addressText.isEmpty()) {
-        int raw = 0;
-        bool textParameter = false;
-        bool fits = true;
-        QString allowed;
-        QtAbstractPropertyManager *manager = property->propertyManager();
-        const bool isDouble = manager == state->doubleManager;
-        if (manager == state->boolManager || manager == state->intManager) {
-            raw = value.toInt();
-        } else if (manager == state->enumManager) {
-            raw = enumRawFromIndex(id, value.toInt());
-        } else if (isDouble) {
-            double x = value.toDouble();
-            const int unit = state->unitIndex;
-            bool inBar = thresholdIds().contains(id);
-            if (isParameterVisible(QStringLiteral("AnalogPointsPressure"))) {
-                inBar = inBar || isPressureValue(id);
-                if (id == QLatin1String("analogPressure0V")) {
-                    x = convertPressure(value.toDouble(), unit, false);
-                    const double high = convertPressure(state->analogHigh, unit, false);
-                    state->analogLow = x;
-                    if (state->analogLow == high) {
-                        // Both points equal: the shown low point moves one bar
-                        // away; the frame still carries the value entered.
-                        state->analogLow = high == 0.0 ? high + 1.0 : high - 1.0;
-                        state->doubleManager->setValue(
-                            property, convertPressure(state->analogLow, unit, true));
-                    }
-                } else if (id == QLatin1String("analogPressure10V")) {
-                    x = convertPressure(value.toDouble(), unit, false);
-                    const double low = convertPressure(state->analogLow, unit, false);
-                    if (state->analogHigh == low) {
-                        state->doubleManager->setValue(
-                            property, convertPressure(state->analogHigh, unit, true));
-                    }
-                }
-            }
-            if (thresholdIds().contains(id))
-                x = convertPressure(x, unit, false);
-            raw = doubleRawValue(id, x, state->decVal, &fits);
-            if (inBar) {
-                // A file may have widened the limits beyond the sensor's range.
-                const double slack = 0.5 / state->decVal;
-                if (!(x >= state->minRange - slack && x <= state->maxRange + slack))
-                    fits = false;
-                allowed = tr("%1 to %2%3")
-                              .arg(convertPressure(state->minRange, unit, true))
-                              .arg(convertPressure(state->maxRange, unit, true))
-                              .arg(pressureUnitSuffix(unit));
-            }
-        } else if (manager == state->stringManager || manager == state->stringManager2) {
-            // A text parameter holds text: the command value 1 that buttons
-            // send would overwrite it (write-all reaches every string).
-            textParameter = true;
-        } else {
-            // Button parameters: the command value.
-            raw = buttonValueFlag ? 1 : 0;
-        }
-
-        if (address && !textParameter && fits) {
-            const RawRange range = rawRangeOf(address->sizeCode, isDouble);
-            if (!range.contains(raw)) {
-                fits = false;
-                if (allowed.isEmpty())
-                    allowed = tr("%1 to %2").arg(range.minimum).arg(range.maximum);
+        EncodedWrite encoded = encodeWrite(id, property, value);
+        if (address && !encoded.text && encoded.fits) {
+            const RawRange range = rawRangeOf(address->sizeCode,
+                                              property->propertyManager() == state->doubleManager);
+            if (!range.contains(encoded.raw)) {
+                encoded.fits = false;
+                if (encoded.allowed.isEmpty())
+                    encoded.allowed = tr("%1 to %2").arg(range.minimum).arg(range.maximum);
             }
         }
-        const auto request = address && !textParameter && fits
-            ? buildWriteRequest(*address, raw) : std::nullopt;
-        if (address && !request && !textParameter && fits)
+        const auto request = address && !encoded.text && encoded.fits
+            ? buildWriteRequest(*address, encoded.raw) : std::nullopt;
+        if (address && !request && !encoded.text && encoded.fits)
             reportUnsupportedSize(id, address->sizeCode);
-        if (connected && !textParameter && !fits) {
+        if (connected && !encoded.text && !encoded.fits) {
             // Never wrapped into another number: the sensor keeps its value.
             refusedWrites << tr("%1: %2 does not fit (allowed: %3)")
                                  .arg(property->propertyName(), value.toString(),
-                                      allowed.isEmpty() ? tr("a number") : allowed);
+                                      encoded.allowed.isEmpty() ? tr("a number")
+                                                                : encoded.allowed);
             restoreSensorValue(property);
         } else if (connected && request) {
-            // The fetch clears the master's last result; it needs the pauses around it.
-            blockingSleep(100);
-            bWriteFrame(fetchRequest, false);
-            blockingSleep(100);
-            const QByteArray answer = readAnswer(*request, "");
-            if (answer.isEmpty() && state->communication) {
-                refusedWrites << tr("%1: the sensor did not answer; %2 was not written")
-                                     .arg(property->propertyName(), value.toString());
-                restoreSensorValue(property);
-            } else if (const int code = refusalCode(answer)) {
-                refusedWrites << tr("%1: the sensor refused %2 (%3)")
-                                     .arg(property->propertyName(), value.toString(),
-                                          refusalText(code));
-                restoreSensorValue(property);
-            } else if (!answer.isEmpty()) {
-                written = true;
-                if (isDouble && isPressureValue(id)) {
-                    sensorValues.insert(id, double(raw) / state->decVal);
-                } else {
-                    rememberSensorValue(property);
-                }
-            }
+            written = transmitWrite(id, property, value, *request, encoded.raw);
         }
     }
     if (!state->liveDataEnabled && connected && !state->initialSyncPending)
         bWriteFrame(processDataRequest, true);
-    enableTreeDataHandling(true);
     return written;
+}
+
+// Sends one write and tells the user of a refusal; true when the sensor took it.
+bool SensorWindow::transmitWrite(const QString &id, QtProperty *property, const QVariant &value,
+                                 const std::string &request, int raw)
+{
+    // The fetch clears the master's last result; it needs the pauses around it.
+    blockingSleep(100);
+    bWriteFrame(fetchRequest, false);
+    blockingSleep(100);
+    const QByteArray answer = readAnswer(request, "");
+    if (answer.isEmpty() && state->communication) {
+        refusedWrites << tr("%1: the sensor did not answer; %2 was not written")
+                             .arg(property->propertyName(), value.toString());
+        restoreSensorValue(property);
+        return false;
+    }
+    if (const int code = refusalCode(answer)) {
+        refusedWrites << tr("%1: the sensor refused %2 (%3)")
+                             .arg(property->propertyName(), value.toString(), refusalText(code));
+        restoreSensorValue(property);
+        return false;
+    }
+    if (answer.isEmpty())
+        return false;
+    if (property->propertyManager() == state->doubleManager && isPressureParameter(id))
+        sensorValues.insert(id, double(raw) / state->decVal);
+    else
+        rememberSensorValue(property);
+    return true;
 }
 
 void SensorWindow::rememberSensorValue(QtProperty *property)
@@ -306,7 +251,7 @@ void SensorWindow::rememberSensorValue(QtProperty *property)
         sensorValues.insert(id, state->intManager->value(property));
     else if (manager == state->enumManager)
         sensorValues.insert(id, state->enumManager->value(property));
-    else if (manager == state->doubleManager && !isPressureValue(id))
+    else if (manager == state->doubleManager && !isPressureParameter(id))
         sensorValues.insert(id, state->doubleManager->value(property));
 }
 
@@ -316,14 +261,14 @@ void SensorWindow::restoreSensorValue(QtProperty *property)
     if (!sensorValues.contains(id))
         return;
     const QVariant known = sensorValues.value(id);
-    showValue(property, isPressureValue(id)
+    showValue(property, isPressureParameter(id)
                             ? QVariant(convertPressure(known.toDouble(), state->unitIndex, true))
                             : known);
 }
 
 void SensorWindow::showValue(QtProperty *property, const QVariant &known)
 {
-    enableTreeDataHandling(false);
+    TreeHandlingPause pause(this);
     QtAbstractPropertyManager *manager = property->propertyManager();
     if (manager == state->boolManager) {
         state->boolManager->setValue(property, known.toBool(), QString(), QString());
@@ -334,7 +279,6 @@ void SensorWindow::showValue(QtProperty *property, const QVariant &known)
     } else if (manager == state->doubleManager) {
         state->doubleManager->setValue(property, known.toDouble());
     }
-    enableTreeDataHandling(true);
 }
 
 void SensorWindow::reportRefusedWrites()
@@ -394,7 +338,7 @@ void SensorWindow::writeAllSettings()
 {
     pendingValue = QVariant(-1);
     state->continuousDataTimer.stop();
-    enableTreeDataHandling(false);
+    TreeHandlingPause pause(this);
 
     const QStringList ids = parameterAddresses.keys();
     for (const QString &id : ids) {
@@ -421,8 +365,6 @@ void SensorWindow::writeAllSettings()
         writeParameter(property, pendingValue);
         blockingSleep(250);
     }
-
-    enableTreeDataHandling(true);
     state->continuousDataTimer.start();
 }
 
@@ -436,14 +378,16 @@ void SensorWindow::vWriteAllSettings(bool)
     state->liveDataEnabled = false;
     if (state->communication)
         state->chartPollTimer.start();
-    enableTreeDataHandling(false);
-    bulkWriteRunning = true;
-    writeAllSettings();
-    bulkWriteRunning = false;
-    state->liveDataEnabled = liveData;
-    ui->actionEnable_live_data->setChecked(liveData);
-    enableEditableParameters();
-    enableTreeDataHandling(true);
+    {
+        TreeHandlingPause pause(this);
+        {
+            RunningGuard bulkWrite(this, bulkWriteRunning);
+            writeAllSettings();
+        }
+        state->liveDataEnabled = liveData;
+        ui->actionEnable_live_data->setChecked(liveData);
+        enableEditableParameters();
+    }
     reportRefusedWrites();
 }
 

@@ -2,6 +2,7 @@
 
 #include "comm/iolinkframes.h"
 #include "comm/modalmessagebox.h"
+#include "comm/runningguard.h"
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
 
@@ -10,6 +11,8 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QToolBar>
+
+#include <utility>
 
 namespace OrvexSensorPlugin {
 namespace Core {
@@ -50,8 +53,8 @@ void SensorWindow::queryStatusData(unsigned int number)
     // the frame being handled: a new poll is started once the handler returned,
     // answers of other frames are not ours anyway.
     if (state->pollHandlerRunning) {
-        if (number == 0 && !state->deferredPollCalls.contains(0u))
-            state->deferredPollCalls.append(0u);
+        if (number == 0)
+            state->pollDeferred = true;
         return;
     }
 
@@ -62,19 +65,8 @@ void SensorWindow::queryStatusData(unsigned int number)
         ExtensionSystem::CommunicationInterface *channel = state->communication;
         if (!channel)
             return;
-
         if (number == 0) {
-            auto *frame = new DataFrame; // owned through pendingFrames
-            ExtensionSystem::CommunicationInterface::FrameQuery poll;
-            poll.request = std::string("\x02\x70\x22", 3);
-            poll.answerPattern = ".*";
-            poll.timeoutMs = 2000.0;
-            frame->queries.push_back(poll);
-            connect(channel, &ExtensionSystem::CommunicationInterface::emitFinished, this,
-                    QOverload<unsigned int>::of(&SensorWindow::queryStatusData),
-                    Qt::UniqueConnection);
-            state->pendingFrameNumber = channel->uSendDataFrame(frame);
-            state->pendingFrames.insert(state->pendingFrameNumber, frame);
+            sendPoll(channel);
             return;
         }
         if (number != state->pendingFrameNumber)
@@ -83,43 +75,10 @@ void SensorWindow::queryStatusData(unsigned int number)
         disconnect(channel, &ExtensionSystem::CommunicationInterface::emitFinished, this,
                    QOverload<unsigned int>::of(&SensorWindow::queryStatusData));
         DataFrame *frame = state->pendingFrames.value(number);
-        const bool answered = frame && !frame->queries.empty() && frame->queries.front().answered;
-        bool finish = true;
-
-        if (answered) {
-            if (!ui->chartToolbar->isEnabled())
-                ui->chartToolbar->setEnabled(true);
-            const std::string &answer = frame->queries.front().answer;
-            const QByteArray bytes(answer.data(), int(answer.size()));
-            // A refusal is longer than process data, but no pressure.
-            if (isProcessDataAnswer(bytes))
-                processDataReceived(QString::fromLatin1(bytes.toHex()));
-        } else if (state->statusRetries > 0) {
-            --state->statusRetries;
-        } else {
-            state->pollHandlerRunning = true;
-            state->statusRetries = 2;
-            state->continuousDataTimer.stop();
-            state->portCombo->setCurrentIndex(0);
-            state->previousPortIndex = 0;
-            vDisconnect();
-            ui->sensorOperationsToolbar->setEnabled(connected);
-            execMessageBox(
-                this, QMessageBox::Warning, tr("Connecting to sensor"),
-                tr("The sensor did not respond, please make sure it is properly connected."),
-                QMessageBox::Ok);
-            // Deleted meanwhile: the window's state freed the frame with the others.
-            if (!alive)
-                return;
-            const bool answeredCheck = bCheckConnection();
-            if (!alive)
-                return;
-            if (!answeredCheck) {
-                --state->statusRetries;
-                finish = false;
-            }
-            state->pollHandlerRunning = false;
-        }
+        const bool finish = handlePollAnswer(frame);
+        // Deleted meanwhile: the window's state freed the frame with the others.
+        if (!alive)
+            return;
 
         // The frame is done with either way; only a successful connection check
         // lets a new poll follow.
@@ -128,11 +87,73 @@ void SensorWindow::queryStatusData(unsigned int number)
         state->pendingFrameNumber = 0;
         if (finish && connected && state->communication)
             state->chartPollTimer.start();
-
-        startDeferred = state->deferredPollCalls.removeAll(0u) > 0;
+        startDeferred = std::exchange(state->pollDeferred, false);
     }
     if (startDeferred && state->communication)
         queryStatusData(0);
+}
+
+void SensorWindow::sendPoll(ExtensionSystem::CommunicationInterface *channel)
+{
+    auto *frame = new DataFrame; // owned through pendingFrames
+    ExtensionSystem::CommunicationInterface::FrameQuery poll;
+    poll.request = std::string("\x02\x70\x22", 3);
+    poll.answerPattern = ".*";
+    poll.timeoutMs = 2000.0;
+    frame->queries.push_back(poll);
+    connect(channel, &ExtensionSystem::CommunicationInterface::emitFinished, this,
+            QOverload<unsigned int>::of(&SensorWindow::queryStatusData), Qt::UniqueConnection);
+    state->pendingFrameNumber = channel->uSendDataFrame(frame);
+    state->pendingFrames.insert(state->pendingFrameNumber, frame);
+}
+
+// Shows an answered poll; an unanswered one is retried twice before the sensor
+// counts as gone. False when no new poll may follow.
+bool SensorWindow::handlePollAnswer(const DataFrame *frame)
+{
+    const bool answered = frame && !frame->queries.empty() && frame->queries.front().answered;
+    if (answered) {
+        if (!ui->chartToolbar->isEnabled())
+            ui->chartToolbar->setEnabled(true);
+        const std::string &answer = frame->queries.front().answer;
+        const QByteArray bytes(answer.data(), int(answer.size()));
+        // A refusal is longer than process data, but no pressure.
+        if (isProcessDataAnswer(bytes))
+            processDataReceived(QString::fromLatin1(bytes.toHex()));
+        return true;
+    }
+    if (state->statusRetries > 0) {
+        --state->statusRetries;
+        return true;
+    }
+    return reportSilentSensor();
+}
+
+// The sensor stopped answering: offline, tell the user, check the line again.
+// True when the check was answered (or the window is gone).
+bool SensorWindow::reportSilentSensor()
+{
+    QPointer<SensorWindow> alive(this);
+    RunningGuard handler(this, state->pollHandlerRunning);
+    state->statusRetries = 2;
+    state->continuousDataTimer.stop();
+    state->portCombo->setCurrentIndex(0);
+    state->previousPortIndex = 0;
+    vDisconnect();
+    ui->sensorOperationsToolbar->setEnabled(connected);
+    execMessageBox(this, QMessageBox::Warning, tr("Connecting to sensor"),
+                   tr("The sensor did not respond, please make sure it is properly connected."),
+                   QMessageBox::Ok);
+    if (!alive)
+        return true;
+    const bool answeredCheck = bCheckConnection();
+    if (!alive)
+        return true;
+    if (!answeredCheck) {
+        --state->statusRetries;
+        return false;
+    }
+    return true;
 }
 
 void SensorWindow::queryChartData()

@@ -1,5 +1,7 @@
 #include "window/sensorwindow.h"
 
+#include "tree/treehandlingpause.h"
+
 #include "comm/exchangeguard.h"
 #include "comm/iolinkframes.h"
 #include "plugin/pluginpaths.h"
@@ -104,7 +106,7 @@ void SensorWindow::vUpdateProgressBar()
 void SensorWindow::factoryReset()
 {
     ExchangeGuard exchange(state->parameterExchanges);
-    enableTreeDataHandling(false);
+    TreeHandlingPause pause(this);
     if (!ui->actionWriting->isChecked())
         ui->actionWriting->setChecked(true);
 
@@ -127,7 +129,6 @@ void SensorWindow::factoryReset()
 
     ui->actionEnable_live_data->setChecked(true);
     readParameter(QStringLiteral("FilterSettings"), false);
-    enableTreeDataHandling(true);
 }
 
 void SensorWindow::signalWriteModeIcon(bool signalIcon)

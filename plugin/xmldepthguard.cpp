@@ -39,6 +39,26 @@ std::size_t skipDeclaration(const std::string &text, std::size_t from)
     }
     return std::string::npos;
 }
+
+// The position of the '>' that ends the tag whose text starts at from, or the
+// text's size; a '>' inside a quoted attribute value does not end it.
+std::size_t tagEnd(const std::string &text, std::size_t from)
+{
+    char quote = 0;
+    for (std::size_t end = from; end < text.size(); ++end) {
+        const char c = text[end];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return end;
+        }
+    }
+    return text.size();
+}
+
 } // namespace
 
 int xmlNestingDepth(const std::string &text, int stopAbove)
@@ -68,20 +88,7 @@ int xmlNestingDepth(const std::string &text, int stopAbove)
             continue;
         }
 
-        // Find the tag's end; a '>' inside a quoted attribute value does not end it.
-        std::size_t end = open + 1;
-        char quote = 0;
-        for (; end < size; ++end) {
-            const char c = text[end];
-            if (quote) {
-                if (c == quote)
-                    quote = 0;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
-                break;
-            }
-        }
+        const std::size_t end = tagEnd(text, open + 1);
         if (end >= size)
             break;
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's pictures in a real window under Xvfb: kalvio with the first
 # catalogue sensor offline (docs/kalvio-window.png) and connected to the IO-Link
-# master simulator with live data (docs/kalvio-live.png).
+# master simulator with live data (docs/kalvio-live.png), and the link monitor
+# during a connect (docs/kalvio-link-monitor.png).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -39,3 +40,5 @@ shoot() { # <picture> <milliseconds> <kalvio arguments...>
 }
 shoot "$docs/kalvio-window.png" 3000
 shoot "$docs/kalvio-live.png" $((seconds * 1000)) --port "$device" --connect "$device"
+# Some seconds into the connect: the parameter reads on the line.
+shoot "$docs/kalvio-link-monitor.png" 5000 --port "$device" --connect "$device" --link-monitor

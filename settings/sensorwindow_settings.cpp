@@ -1,6 +1,9 @@
 #include "window/sensorwindow.h"
 
+#include "tree/treehandlingpause.h"
+
 #include "comm/modalmessagebox.h"
+#include "comm/runningguard.h"
 #include "settings/settingsfile.h"
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
@@ -124,111 +127,139 @@ bool SensorWindow::bOpenSettings(const QString &fileName)
         if (!alive || path.isEmpty())
             return false;
     }
-    if (connected && refuseWhileTransferring())
+    if (!confirmOpenSettings())
         return false;
 
-    if (connected) {
-        const auto answer = execMessageBox(
-            this, QMessageBox::Information, tr("Open Settings"),
-            tr("Loaded settings will override the current project"),
-            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
-        if (!alive || answer != QMessageBox::Ok)
-            return false;
-        // Edits still in their delay go before the file's values replace them.
-        flushPendingWrites();
-        if (!alive)
-            return false;
-    }
-
-    const auto fail = [this](const char *text) {
-        execMessageBox(this, QMessageBox::Critical, tr("Opening settings..."), tr(text),
-                       QMessageBox::Ok);
-    };
     bool complete = true;
     const SettingsContent content = readSettingsFile(path);
     if (content.status == SettingsContent::Status::NoRoot) {
-        fail(QT_TR_NOOP("The selected settings are corupted"));
+        settingsFailure(QT_TR_NOOP("The selected settings are corupted"));
         return false;
     }
     if (content.status == SettingsContent::Status::Unreadable) {
-        fail(QT_TR_NOOP("The selected settings are corupted"));
+        settingsFailure(QT_TR_NOOP("The selected settings are corupted"));
         if (!alive)
             return false;
         complete = false;
     } else {
         // A root without either name counts as one for another sensor.
         if (!content.isFor(sensor.name())) {
-            fail(QT_TR_NOOP("The selected settings are not for the current sensor"));
+            settingsFailure(QT_TR_NOOP("The selected settings are not for the current sensor"));
             return false;
         }
-
         enableTreeDataHandling(false);
-        if (!content.hasPluginSettings) {
-            complete = false;
-        } else {
-            state->liveDataEnabled = false;
-            if (state->communication)
-                state->chartPollTimer.start();
-
-            if (!content.parameterList) {
-                complete = false;
-            } else {
-                for (const ParameterText &part : splitParameterList(*content.parameterList)) {
-                    QtProperty *property = findPropertyById(state->rootProperty, part.id);
-                    if (!property)
-                        continue;
-                    QtAbstractPropertyManager *manager = property->propertyManager();
-                    if (manager == state->enumManager) {
-                        state->enumManager->setValue(property, wholeValue(part.value));
-                    } else if (manager == state->boolManager) {
-                        state->boolManager->setValue(property, wholeValue(part.value) != 0,
-                                                     QString(), QString());
-                    } else if (manager == state->intManager) {
-                        state->intManager->setValue(property, wholeValue(part.value));
-                    } else if (manager == state->doubleManager) {
-                        // The saved value may lie outside the range the current
-                        // unit gives; widen it so that the value is kept.
-                        state->doubleManager->setMaximum(property, 1000000.0);
-                        state->doubleManager->setMinimum(property, -100000.0);
-                        state->doubleManager->setValue(property, decimalValue(part.value));
-                    }
-                }
-            }
-
-            if (!content.chartData) {
-                complete = false;
-            } else if (state->chart) {
-                // Replaces the whole history only when the text is sound; a
-                // damaged text leaves what the chart recorded.
-                if (state->chart->setDataFromString(QString::fromStdString(*content.chartData),
-                                                    QLatin1Char(';'))) {
-                    ui->chartToolbar->setEnabled(true);
-                } else {
-                    complete = false;
-                }
-            }
-        }
+        complete = applySettings(content);
     }
 
     enableTreeDataHandling(true);
     if (QtProperty *unit = findPropertyById(state->rootProperty, "TemperatureSettings"))
         lastUnitSetting = state->enumManager->value(unit);
-    if (connected) {
-        state->unitIndex = lastUnitSetting;
-        state->progressMaximum = 230;
-        state->showProgress = true;
-        showTransferProgress(true);
-        enableTreeDataHandling(false);
-        bulkWriteRunning = true;
-        writeAllSettings();
-        if (!alive)
-            return false;
-        bulkWriteRunning = false;
-        ui->sensorOperationsToolbar->setEnabled(connected);
-        enableTreeDataHandling(true);
-        reportRefusedWrites();
+    if (connected && !writeOpenedSettings())
+        return false;
+    return complete;
+}
+
+// While connected the file's values replace the sensor's: the user agrees
+// first, and no other transfer may run meanwhile. False: nothing is opened.
+bool SensorWindow::confirmOpenSettings()
+{
+    if (!connected)
+        return true;
+    if (refuseWhileTransferring())
+        return false;
+    QPointer<SensorWindow> alive(this);
+    const auto answer = execMessageBox(
+        this, QMessageBox::Information, tr("Open Settings"),
+        tr("Loaded settings will override the current project"),
+        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (!alive || answer != QMessageBox::Ok)
+        return false;
+    // Edits still in their delay go before the file's values replace them.
+    flushPendingWrites();
+    return alive;
+}
+
+void SensorWindow::settingsFailure(const char *text)
+{
+    execMessageBox(this, QMessageBox::Critical, tr("Opening settings..."), tr(text),
+                   QMessageBox::Ok);
+}
+
+// The file's parameter values and chart history; false when a part is missing
+// or the history is damaged.
+bool SensorWindow::applySettings(const SettingsContent &content)
+{
+    if (!content.hasPluginSettings)
+        return false;
+    state->liveDataEnabled = false;
+    if (state->communication)
+        state->chartPollTimer.start();
+
+    bool complete = true;
+    if (content.parameterList)
+        applyParameterList(*content.parameterList);
+    else
+        complete = false;
+
+    if (!content.chartData) {
+        complete = false;
+    } else if (state->chart) {
+        // Replaces the whole history only when the text is sound; a damaged
+        // text leaves what the chart recorded.
+        if (state->chart->setDataFromString(QString::fromStdString(*content.chartData),
+                                            QLatin1Char(';')))
+            ui->chartToolbar->setEnabled(true);
+        else
+            complete = false;
     }
     return complete;
+}
+
+// Texts are saved but not read back; groups and buttons hold no value.
+void SensorWindow::applyParameterList(const std::string &list)
+{
+    for (const ParameterText &part : splitParameterList(list)) {
+        QtProperty *property = findPropertyById(state->rootProperty, part.id);
+        if (!property)
+            continue;
+        QtAbstractPropertyManager *manager = property->propertyManager();
+        if (manager == state->enumManager) {
+            state->enumManager->setValue(property, wholeValue(part.value));
+        } else if (manager == state->boolManager) {
+            state->boolManager->setValue(property, wholeValue(part.value) != 0, QString(),
+                                         QString());
+        } else if (manager == state->intManager) {
+            state->intManager->setValue(property, wholeValue(part.value));
+        } else if (manager == state->doubleManager) {
+            // The saved value may lie outside the range the current unit
+            // gives; widen it so that the value is kept.
+            state->doubleManager->setMaximum(property, 1000000.0);
+            state->doubleManager->setMinimum(property, -100000.0);
+            state->doubleManager->setValue(property, decimalValue(part.value));
+        }
+    }
+}
+
+// The opened values go to the connected sensor. False when the window is gone.
+bool SensorWindow::writeOpenedSettings()
+{
+    QPointer<SensorWindow> alive(this);
+    state->unitIndex = lastUnitSetting;
+    state->progressMaximum = 230;
+    state->showProgress = true;
+    showTransferProgress(true);
+    {
+        TreeHandlingPause pause(this);
+        {
+            RunningGuard bulkWrite(this, bulkWriteRunning);
+            writeAllSettings();
+        }
+        if (!alive)
+            return false;
+        ui->sensorOperationsToolbar->setEnabled(connected);
+    }
+    reportRefusedWrites();
+    return true;
 }
 
 void SensorWindow::vRestoreFactorySettings()

@@ -38,14 +38,8 @@ bool readRate(const QCommandLineParser &parser, const QString &name, double *rat
     return true;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+void addOptions(QCommandLineParser &parser)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("iolink-master-sim"));
-
-    QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "IO-Link master with a simulated pressure sensor on a pseudo-terminal."));
     parser.addHelpOption();
@@ -72,20 +66,16 @@ int main(int argc, char *argv[])
          QStringLiteral("number"), QStringLiteral("1")},
         {QStringLiteral("log"), QStringLiteral("Every request and answer in hex on stderr.")},
     });
-    parser.process(app);
+}
 
-    IoLinkSim::SensorDescription description;
-    if (!description.load(parser.value(QStringLiteral("data")))) {
-        std::fprintf(stderr, "%s\n", qPrintable(description.errorString()));
-        return 1;
-    }
-    IoLinkSim::MasterSimulator master(description, parser.value(QStringLiteral("product-id")));
-
+// The failure modes, seed and delays the options ask for; false after saying what is wrong.
+bool configureMaster(const QCommandLineParser &parser, IoLinkSim::MasterSimulator &master)
+{
     double drop = 0.0, error = 0.0, garbage = 0.0;
     if (!readRate(parser, QStringLiteral("drop-rate"), &drop)
         || !readRate(parser, QStringLiteral("error-rate"), &error)
         || !readRate(parser, QStringLiteral("garbage-rate"), &garbage))
-        return 2;
+        return false;
     using Fault = IoLinkSim::MasterSimulator::Fault;
     master.setFaultRate(Fault::Drop, drop);
     master.setFaultRate(Fault::Error, error);
@@ -95,7 +85,7 @@ int main(int argc, char *argv[])
     const int delay = parser.value(QStringLiteral("delay-ms")).toInt(&delayOk);
     if (!seedOk || !delayOk || delay < 0) {
         std::fprintf(stderr, "--seed and --delay-ms want whole numbers\n");
-        return 2;
+        return false;
     }
     master.setAnswerDelayMs(delay);
     if (parser.isSet(QStringLiteral("silent-after"))) {
@@ -103,10 +93,59 @@ int main(int argc, char *argv[])
         const int after = parser.value(QStringLiteral("silent-after")).toInt(&ok);
         if (!ok || after < 0) {
             std::fprintf(stderr, "--silent-after wants a whole number\n");
-            return 2;
+            return false;
         }
         master.setSilentAfter(after);
     }
+    return true;
+}
+
+// Replaces a symbolic link left behind by an earlier run.
+bool makeLink(const QString &link, const QString &devicePath)
+{
+    const QFileInfo existing(link);
+    if (existing.isSymLink())
+        QFile::remove(link);
+    if (!QFile::link(devicePath, link)) {
+        std::fprintf(stderr, "cannot make the link %s\n", qPrintable(link));
+        return false;
+    }
+    return true;
+}
+
+// Serves until SIGINT or SIGTERM.
+int serveUntilSignal(IoLinkSim::PtyServer &server)
+{
+    if (pipe(g_stopPipe) != 0)
+        return 1;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    server.serve(g_stopPipe[0]);
+    server.stop();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("iolink-master-sim"));
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.process(app);
+
+    IoLinkSim::SensorDescription description;
+    if (!description.load(parser.value(QStringLiteral("data")))) {
+        std::fprintf(stderr, "%s\n", qPrintable(description.errorString()));
+        return 1;
+    }
+    IoLinkSim::MasterSimulator master(description, parser.value(QStringLiteral("product-id")));
+    if (!configureMaster(parser, master))
+        return 2;
 
     IoLinkSim::PtyServer server(master);
     if (!server.open()) {
@@ -119,34 +158,16 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%c %s\n", direction, IoLinkSim::toHexText(bytes).constData());
         });
     }
-
     const QString link = parser.value(QStringLiteral("link"));
-    if (!link.isEmpty()) {
-        const QFileInfo existing(link);
-        if (existing.isSymLink())
-            QFile::remove(link);
-        if (!QFile::link(server.devicePath(), link)) {
-            std::fprintf(stderr, "cannot make the link %s\n", qPrintable(link));
-            return 1;
-        }
-    }
+    if (!link.isEmpty() && !makeLink(link, server.devicePath()))
+        return 1;
 
     std::printf("%s\n", qPrintable(server.devicePath()));
     std::fflush(stdout);
     std::fprintf(stderr, "serving %s as %s\n", qPrintable(master.sensor().productId()),
                  qPrintable(server.devicePath()));
-
-    if (pipe(g_stopPipe) != 0)
-        return 1;
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-
-    server.serve(g_stopPipe[0]);
-    server.stop();
+    const int result = serveUntilSignal(server);
     if (!link.isEmpty() && QFileInfo(link).isSymLink())
         QFile::remove(link);
-    return 0;
+    return result;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "extensionsystem/communicationinterface.h"
+#include "extensionsystem/framequeue.h"
 
-#include <QList>
+#include <QByteArray>
 
 class QTimer;
 
@@ -12,10 +13,11 @@ class MasterSimulator;
 
 // A channel without a port: hands every request to a MasterSimulator in process and
 // delivers its answer after the configured latency plus the delay the simulator
-// chose. Frames run one at a time in the order queued; an answer that does not come
-// within the query's timeoutMs, or comes incomplete, leaves the query unanswered.
-// emitFinished() always comes from the event loop.
-class SimulatedChannel : public ExtensionSystem::CommunicationInterface
+// chose. Its frames run through the same queue as the serial channel's; an answer
+// that does not come within the query's timeoutMs, or comes incomplete, leaves the
+// query unanswered (and the query's retries apply).
+class SimulatedChannel : public ExtensionSystem::CommunicationInterface,
+                         private ExtensionSystem::FrameQueue::Line
 {
     Q_OBJECT
     Q_DISABLE_COPY(SimulatedChannel)
@@ -27,7 +29,9 @@ public:
 
     void setLatencyMs(int ms);
     int latencyMs() const { return m_latencyMs; }
-    int pendingFrames() const { return m_queue.size(); }
+    int pendingFrames() const { return m_frames->size(); }
+    // Watches this channel's line; null stops watching.
+    void setLinkTap(ExtensionSystem::LinkTap *tap) { m_frames->setTap(tap); }
 
     void vSendString(std::string bytes) override;
     unsigned int uSendDataFrame(DataFrame *frame) override;
@@ -35,26 +39,15 @@ public:
     ExtensionSystem::PortSettings currentPortSettings() const override;
 
 private:
-    struct Pending
-    {
-        unsigned int number = 0;
-        DataFrame *frame = nullptr;
-    };
-
-    void run();
-    void startQuery();
+    bool isLineOpen() const override { return true; }
+    void startQuery(const FrameQuery &query, int attempt) override;
     void completeQuery();
-    void finishFrame();
 
     MasterSimulator *m_master;
     ExtensionSystem::PortSettings m_settings;
-    QTimer *m_runTimer;
+    ExtensionSystem::FrameQueue *m_frames;
     QTimer *m_answerTimer;
-    QList<Pending> m_queue;
-    unsigned int m_lastNumber = 0;
-    bool m_busy = false;
-    int m_queryIndex = 0;
-    QByteArray m_answer;
+    QByteArray m_reply;
     bool m_answerInTime = false;
     int m_latencyMs = 5;
 };

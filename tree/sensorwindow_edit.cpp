@@ -1,5 +1,7 @@
 #include "window/sensorwindow.h"
 
+#include "tree/treehandlingpause.h"
+
 #include "window/sensorwindowstate.h"
 
 #include "utils/buttonmanager.h"
@@ -59,9 +61,8 @@ void SensorWindow::intValueChanged(QtProperty *property, int value)
 {
     // Off around the write scheduling: a unit change re-expresses thresholds,
     // whose value changes must not come back here as edits.
-    enableTreeDataHandling(false);
+    TreeHandlingPause pause(this);
     scheduleWrite(property, QVariant(value));
-    enableTreeDataHandling(true);
 }
 
 void SensorWindow::enumValueChanged(QtProperty *property, int value)
@@ -71,16 +72,14 @@ void SensorWindow::enumValueChanged(QtProperty *property, int value)
 
 void SensorWindow::doubleValueChanged(QtProperty *property, double value)
 {
-    enableTreeDataHandling(false);
+    TreeHandlingPause pause(this);
     scheduleWrite(property, QVariant(value));
-    enableTreeDataHandling(true);
 }
 
 void SensorWindow::buttonClicked(QtProperty *property)
 {
-    enableTreeDataHandling(false);
+    TreeHandlingPause pause(this);
     scheduleWrite(property, QVariant(QString()));
-    enableTreeDataHandling(true);
 }
 
 void SensorWindow::boolValueChanged(QtProperty *property, bool value)

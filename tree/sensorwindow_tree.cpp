@@ -1,5 +1,7 @@
 #include "window/sensorwindow.h"
 
+#include "tree/treehandlingpause.h"
+
 #include "tree/descriptionreader.h"
 #include "window/sensorwindowstate.h"
 
@@ -115,8 +117,36 @@ void SensorWindow::addParameterNode(const pt::ptree &node, QtProperty *parent)
 
     const QString label = QString::fromStdString(nodeLabel(node, language));
     const ParameterKind kind = parameterKind(node.get<std::string>("type", std::string()));
-    QtProperty *property = nullptr;
+    QtProperty *property = createParameterProperty(node, kind, id, label);
+    if (!property)
+        return; // refused by nodeProblem above
 
+    if (kind != ParameterKind::Category) {
+        parameterAddresses[id] = addressText(node);
+        property->setPropertyId(id);
+    }
+
+    property->setEnabled(isNodeEnabled(node));
+
+    const bool visible = isNodeVisible(node);
+    if (visible)
+        parent->addSubProperty(property);
+
+    for (const auto &childNode : node) {
+        if (childNode.first == "property")
+            addParameterNode(childNode.second, property);
+    }
+
+    if (!visible)
+        state->hiddenParameterIds.append(id);
+}
+
+// The property of one node's kind, with its limits, choices and default.
+QtProperty *SensorWindow::createParameterProperty(const pt::ptree &node, ParameterKind kind,
+                                                  const QString &id, const QString &label)
+{
+    const std::string &language = state->language;
+    QtProperty *property = nullptr;
     switch (kind) {
     case ParameterKind::Category:
         property = state->groupManager->addProperty(label);
@@ -168,27 +198,9 @@ void SensorWindow::addParameterNode(const pt::ptree &node, QtProperty *parent)
         }
         break;
     case ParameterKind::Unknown:
-        return; // refused by nodeProblem above
+        break;
     }
-
-    if (kind != ParameterKind::Category) {
-        parameterAddresses[id] = addressText(node);
-        property->setPropertyId(id);
-    }
-
-    property->setEnabled(isNodeEnabled(node));
-
-    const bool visible = isNodeVisible(node);
-    if (visible)
-        parent->addSubProperty(property);
-
-    for (const auto &childNode : node) {
-        if (childNode.first == "property")
-            addParameterNode(childNode.second, property);
-    }
-
-    if (!visible)
-        state->hiddenParameterIds.append(id);
+    return property;
 }
 
 QtProperty *SensorWindow::findPropertyById(QtProperty *start, const std::string &id) const
@@ -261,8 +273,7 @@ void SensorWindow::applySensorListLimits()
         }
     }
 
-    enableTreeDataHandling(false);
-
+    TreeHandlingPause pause(this);
     QtDoublePropertyManager *doubles = state->doubleManager;
     QtProperty *thresholds[4];
     for (int i = 0; i < 4; ++i)
@@ -291,8 +302,6 @@ void SensorWindow::applySensorListLimits()
     }
     if (analog10V)
         doubles->setValue(analog10V, state->maxRange);
-
-    enableTreeDataHandling(true);
 }
 
 void SensorWindow::applySensorVariantLimits()

@@ -1,5 +1,7 @@
 #include "window/sensorwindow.h"
 
+#include "tree/treehandlingpause.h"
+
 #include "window/sensorwindowstate.h"
 
 #include "chart/pressureunits.h"
@@ -18,18 +20,17 @@ const char *const pressureParameterIds[] = {
 
 void SensorWindow::updateThresholdDecimals()
 {
-    enableTreeDataHandling(false);
+    TreeHandlingPause pause(this);
     const int decimals = pressureDecimals(state->decVal);
     for (int i = 0; i < 4; ++i) {
         if (QtProperty *property = findPropertyById(state->rootProperty, pressureParameterIds[i]))
             state->doubleManager->setDecimals(property, decimals);
     }
-    enableTreeDataHandling(true);
 }
 
 void SensorWindow::reexpressThresholds(int previousUnit)
 {
-    enableTreeDataHandling(false);
+    TreeHandlingPause pause(this);
     if (QtProperty *unit = findPropertyById(state->rootProperty, "TemperatureSettings"))
         state->unitIndex = state->enumManager->value(unit);
 
@@ -54,7 +55,6 @@ void SensorWindow::reexpressThresholds(int previousUnit)
         doubles->setMinimum(property, convertPressure(state->minRange, unit, true));
         doubles->setMaximum(property, convertPressure(state->maxRange, unit, true));
     }
-    enableTreeDataHandling(true);
 }
 
 } // namespace Core

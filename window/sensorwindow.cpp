@@ -41,7 +41,49 @@ SensorWindow::SensorWindow(const ExtensionSystem::SensorBasic &chosenSensor)
 {
     ui->setupUi(this);
     pendingProperty = nullptr;
+    createPortCombo();
+    state->language = sensor.language();
 
+    QSettings settings(pluginWritableFilePath(QStringLiteral(".ini")), QSettings::IniFormat, this);
+    sensor = readSensorByName(chosenSensor.name());
+    createPropertyDock();
+    state->chart = createChart(ui->frame);
+    setPressurePlotTitle();
+    createPropertyBrowser();
+    enableTreeDataHandling(true);
+    updateWindowTitle();
+
+    ui->sensorOperationsToolbar->setEnabled(false);
+    connected = false;
+    connectActions();
+    restoreState(settings.value(objectName() + QStringLiteral("/state")).toByteArray(), 0);
+
+    setWindowFlags(Qt::WindowFlags());
+    buildParameterTree();
+    createProcessDataDock();
+    setMinimumHeight(500);
+    setMinimumWidth(850);
+    createStatusBarWidgets();
+
+    buttonValueFlag = true;
+    languageChanging = false;
+    writeDelayTimer.setInterval(400);
+    writeDelayTimer.setSingleShot(true);
+    connect(&writeDelayTimer, &QTimer::timeout, this, &SensorWindow::sendDelayValue);
+    createProgressParts();
+    state->showProgress = true;
+    lastVisibility = false;
+    connectChartAndBrowser();
+
+    for (const QString &id : qAsConst(state->hiddenParameterIds))
+        setParameterVisible(id, false);
+    initChartDecorations();
+    if (ExtensionSystem::Globals::getPresentationMode())
+        state->propertyDock->hide();
+}
+
+void SensorWindow::createPortCombo()
+{
     state->portCombo = new QComboBox(this);
     state->portCombo->insertItem(0, tr("Offline"), QVariant());
     state->portCombo->insertSeparator(1);
@@ -50,13 +92,10 @@ SensorWindow::SensorWindow(const ExtensionSystem::SensorBasic &chosenSensor)
     spacer->setFixedWidth(10);
     spacer->setVisible(true);
     ui->sensorOperationsToolbar->addWidget(spacer); // the tool bar takes ownership
+}
 
-    state->language = sensor.language();
-
-    QSettings settings(pluginWritableFilePath(QStringLiteral(".ini")), QSettings::IniFormat, this);
-
-    sensor = readSensorByName(chosenSensor.name());
-
+void SensorWindow::createPropertyDock()
+{
     state->propertyDock = new QDockWidget;
     state->propertyDock->setWindowTitle(tr("Property tree"));
     state->propertyDock->setObjectName(QStringLiteral("propertyTree"));
@@ -64,10 +103,12 @@ SensorWindow::SensorWindow(const ExtensionSystem::SensorBasic &chosenSensor)
     state->propertyDock->toggleViewAction()->setIcon(
         QIcon(QStringLiteral(":/newPrefix/icons/Menuebaum.svg")));
     ui->fileToolBar->addAction(state->propertyDock->toggleViewAction());
+}
 
-    state->chart = createChart(ui->frame);
-    setPressurePlotTitle();
-
+// Managers, editor factories and the browser, all owned by the dock. The
+// second string manager and the group manager get no editor.
+void SensorWindow::createPropertyBrowser()
+{
     QWidget *dock = state->propertyDock;
     state->boolManager = new QtBoolPropertyManager(dock);
     state->intManager = new QtIntPropertyManager(dock);
@@ -94,12 +135,10 @@ SensorWindow::SensorWindow(const ExtensionSystem::SensorBasic &chosenSensor)
     state->buttonManager = new Utils::ButtonManager(dock);
     state->buttonFactory = new Utils::ButtonFactory(dock);
     propertyBrowser->setFactoryForManager(state->buttonManager, state->buttonFactory);
+}
 
-    enableTreeDataHandling(true);
-    updateWindowTitle();
-
-    ui->sensorOperationsToolbar->setEnabled(false);
-    connected = false;
+void SensorWindow::connectActions()
+{
     connect(&state->chartPollTimer, &QTimer::timeout, this, &SensorWindow::queryChartData);
     connect(&state->continuousDataTimer, &QTimer::timeout,
             this, &SensorWindow::slotContinousDataTimeout);
@@ -120,28 +159,19 @@ SensorWindow::SensorWindow(const ExtensionSystem::SensorBasic &chosenSensor)
     connect(ui->actionRead, &QAction::triggered, this, &SensorWindow::vRadAllSettings);
     connect(&state->writeModeIconTimer, &QTimer::timeout,
             this, [this] { signalWriteModeIcon(); });
+}
 
-    restoreState(settings.value(objectName() + QStringLiteral("/state")).toByteArray(), 0);
-
-    setWindowFlags(Qt::WindowFlags());
-    buildParameterTree();
-    createProcessDataDock();
-
-    setMinimumHeight(500);
-    setMinimumWidth(850);
-
+void SensorWindow::createStatusBarWidgets()
+{
     state->connectionStatus = new Utils::ConnectionStatus(this);
     ui->statusBar->addPermanentWidget(state->connectionStatus, 0);
     ui->statusBar->addPermanentWidget(new QLabel(this), 0);
     if (state->chart)
         state->chart->setEnabled(false);
+}
 
-    buttonValueFlag = true;
-    languageChanging = false;
-    writeDelayTimer.setInterval(400);
-    writeDelayTimer.setSingleShot(true);
-    connect(&writeDelayTimer, &QTimer::timeout, this, &SensorWindow::sendDelayValue);
-
+void SensorWindow::createProgressParts()
+{
     state->progressLayout = new QGridLayout(&state->progressDialog);
     state->progressBar = new QProgressBar;
     state->progressBar->setTextVisible(false);
@@ -151,24 +181,17 @@ SensorWindow::SensorWindow(const ExtensionSystem::SensorBasic &chosenSensor)
     state->progressLabel->setObjectName(QStringLiteral("label"));
     state->progressButton = new QPushButton;
     state->progressButton->setFixedSize(23, 20);
+}
 
-    state->showProgress = true;
-    lastVisibility = false;
-    if (state->chart)
+void SensorWindow::connectChartAndBrowser()
+{
+    if (state->chart) {
         state->chart->setTimelineScale(-42.0, 260.0);
-
-    if (state->chart)
         connect(state->chart, &Utils::Charts::GenericChart::vSignalZommResetForNoiseLine,
                 this, &SensorWindow::vZommResetForNoiseLine);
+    }
     connect(propertyBrowser, &QtTreePropertyBrowser::currentItemChanged,
             this, &SensorWindow::itemSelected);
-
-    for (const QString &id : qAsConst(state->hiddenParameterIds))
-        setParameterVisible(id, false);
-    initChartDecorations();
-
-    if (ExtensionSystem::Globals::getPresentationMode())
-        state->propertyDock->hide();
 }
 
 SensorWindow::~SensorWindow()

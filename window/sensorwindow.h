@@ -18,6 +18,7 @@
 class QtBrowserItem;
 class QtProperty;
 class QtTreePropertyBrowser;
+class QTreeWidget;
 
 namespace ExtensionSystem {
 class SensorBasic;
@@ -32,6 +33,9 @@ class GenericChart;
 namespace OrvexSensorPlugin {
 namespace Core {
 
+enum class ParameterKind;
+struct OutputLayout;
+struct SettingsContent;
 struct SensorWindowState;
 class SensorWindowUi;
 
@@ -170,6 +174,78 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    class TreeHandlingPause;
+
+    // Stages of the construction (window/sensorwindow.cpp)
+    void createPortCombo();
+    void createPropertyDock();
+    void createPropertyBrowser();
+    void connectActions();
+    void createStatusBarWidgets();
+    void createProgressParts();
+    void connectChartAndBrowser();
+
+    // Stages of the connection (comm/sensorwindow_connection.cpp)
+    enum class MasterProbe { Answered, Unanswered, Withdrawn };
+    bool connectSensorToPc();
+    bool connectPcToSensor();
+    void finishConnection(bool startPolling);
+    void abandonConnection();
+    bool failConnection(const QString &text);
+    MasterProbe probeMaster();
+
+    // Stages of opening a settings file (settings/sensorwindow_settings.cpp)
+    bool confirmOpenSettings();
+    void settingsFailure(const char *text);
+    bool applySettings(const SettingsContent &content);
+    void applyParameterList(const std::string &list);
+    bool writeOpenedSettings();
+
+    // Stage of the tree's build (tree/sensorwindow_tree.cpp)
+    QtProperty *createParameterProperty(const boost::property_tree::ptree &node,
+                                        ParameterKind kind, const QString &id,
+                                        const QString &label);
+
+    // Stage of the process data panel (chart/sensorwindow_processdata.cpp)
+    void fillProcessDataRows(QTreeWidget *tree);
+
+    // Stages of the process-data poll (comm/sensorwindow_polling.cpp)
+    void sendPoll(ExtensionSystem::CommunicationInterface *channel);
+    bool handlePollAnswer(const DataFrame *frame);
+    bool reportSilentSensor();
+
+    // Stages of parameter access (comm/sensorwindow_parameters.cpp, the
+    // encoding in comm/sensorwindow_encoding.cpp)
+    // The raw number a value is written as, and whether it may be written at all.
+    struct EncodedWrite
+    {
+        int raw = 0;
+        bool text = false;   // a text parameter: never written
+        bool fits = true;
+        QString allowed;     // the range to tell when it does not fit
+    };
+    bool answerFitsParameter(const QString &id, QtProperty *property, const QByteArray &answer,
+                             int sizeCode) const;
+    void showReadValue(const QString &id, QtProperty *property, const QByteArray &answer);
+    EncodedWrite encodeWrite(const QString &id, QtProperty *property, const QVariant &value);
+    void encodeDoubleWrite(const QString &id, QtProperty *property, const QVariant &value,
+                           EncodedWrite &encoded);
+    bool transmitWrite(const QString &id, QtProperty *property, const QVariant &value,
+                       const std::string &request, int raw);
+
+    // Stages of the output refresh (chart/sensorwindow_outputs.cpp)
+    QtProperty *outputParameter(const char *id) const;
+    int enumParameter(const char *id) const;
+    double doubleParameter(const char *id) const;
+    void renameParameter(const char *id, const QString &name);
+    void refreshUnitScale();
+    void resetOutputDecorations();
+    void showOutput2Row(bool switching);
+    void convertPressuresAfterRead();
+    void applyOutputLayout(const OutputLayout &layout);
+    void showAnalogAxis(const OutputLayout &layout);
+    void applyOutputMarks(const OutputLayout &layout);
+
     SensorWindowState *state = nullptr;
     SensorWindowUi *ui = nullptr;
     QtTreePropertyBrowser *propertyBrowser = nullptr;

@@ -90,7 +90,7 @@ struct SensorWindowState
     QMutex frameMutex;
     QMap<unsigned int, DataFrame *> pendingFrames;   // owned
     bool pollHandlerRunning = false;                 // answer handler is on the stack
-    QList<unsigned int> deferredPollCalls;           // entries postponed until it returns
+    bool pollDeferred = false;                       // a poll postponed until it returns
 
     // Transfer progress dialog
     QDialog progressDialog;

@@ -75,33 +75,34 @@ QToolBar *makeToolBar(QMainWindow *window, const char *objectName)
 
 } // namespace
 
+// Only what differs from Qt's defaults is set.
 void SensorWindowUi::setupUi(QMainWindow *window)
 {
     if (window->objectName().isEmpty())
         window->setObjectName(QStringLiteral("SensorWindow"));
-    window->setEnabled(true);
     window->resize(643, 625);
     window->setContextMenuPolicy(Qt::NoContextMenu);
-    window->setWindowOpacity(1.0);
     window->setStyleSheet(QString::fromLatin1(windowStyleSheet));
-    window->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    window->setDocumentMode(false);
-    window->setDockNestingEnabled(false);
 
+    createActions(window);
+    createCentralFrame(window);
+    createToolBars(window);
+    retranslateUi(window);
+    QMetaObject::connectSlotsByName(window);
+}
+
+void SensorWindowUi::createActions(QMainWindow *window)
+{
     actionSave_Settings = makeAction(window, "actionSave_Settings",
                                      ":/newPrefix/icons/file_save.svg");
     actionOpen_Settings = makeAction(window, "actionOpen_Settings",
                                      ":/newPrefix/icons/file_open.svg");
-    actionOpen_Settings->setCheckable(false);
-    actionOpen_Settings->setEnabled(true);
     actionSettings = makeAction(window, "actionSettings",
                                 ":/newPrefix/icons/tolvane-tool-configure.svg");
     actionSupported_sensors = makeAction(window, "actionSupported_sensors",
                                          ":/newPrefix/icons/libary.svg");
     actionDefaultSettings = makeAction(window, "actionDefaultSettings",
                                        ":/newPrefix/icons/Reset.svg");
-    actionDefaultSettings->setEnabled(true);
-    actionDefaultSettings->setVisible(true);
     actionExportChartData = makeAction(window, "actionExportChartData",
                                        ":/newPrefix/icons/connect_sensor_pc.svg");
     actionExportChartData->setEnabled(false);
@@ -109,57 +110,50 @@ void SensorWindowUi::setupUi(QMainWindow *window)
     actionEnable_live_data = makeAction(window, "actionEnable_live_data",
                                         ":/newPrefix/icons/recorder_play.svg");
     actionEnable_live_data->setCheckable(true);
-    actionEnable_live_data->setEnabled(true);
     actionClear_History = makeAction(window, "actionClear_History",
                                      ":/newPrefix/icons/Verlauf_Loeschen.svg");
     actionPrint_chart_view = makeAction(window, "actionPrint_chart_view",
                                         ":/newPrefix/icons/file_print.svg");
-    actionPrint_chart_view->setEnabled(true);
-    actionPrint_chart_view->setVisible(true);
     actionExport_chart_view = makeAction(window, "actionExport_chart_view",
                                          ":/newPrefix/icons/Export.svg");
-    actionExport_chart_view->setVisible(true);
     actionOutput_1 = makeAction(window, "actionOutput_1", ":/newPrefix/icons/led_state_2_1.svg");
     actionOutput_1->setEnabled(false);
     actionOutput_1->setVisible(false);
+    // Shown in menus even where the application hides menu icons.
     actionOutput_1->setIconVisibleInMenu(true);
     actionOutput_2 = makeAction(window, "actionOutput_2", ":/newPrefix/icons/led_state_2_2.svg");
     actionOutput_2->setEnabled(false);
     actionOutput_2->setVisible(false);
     actionRead = makeAction(window, "actionRead", ":/newPrefix/icons/lesen.svg");
-    actionRead->setCheckable(false);
-    actionRead->setEnabled(true);
-    actionRead->setVisible(true);
     actionWriting = makeAction(window, "actionWriting", ":/newPrefix/icons/schreiben.svg");
-    actionWriting->setCheckable(false);
-    actionWriting->setChecked(false);
     actionWriting->setEnabled(false);
     actionWriting->setVisible(false);
     actionRead_Thresholds = makeAction(window, "actionRead_Thresholds",
                                        ":/newPrefix/icons/QLMR.jpg");
     actionRead_Thresholds->setEnabled(false);
     actionRead_Thresholds->setVisible(false);
+}
 
+void SensorWindowUi::createCentralFrame(QMainWindow *window)
+{
     centralwidget = new QWidget(window);
     centralwidget->setObjectName(QStringLiteral("centralwidget"));
     verticalLayout = new QVBoxLayout(centralwidget);
     verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
     frame = new QFrame(centralwidget);
     frame->setObjectName(QStringLiteral("frame"));
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-    policy.setHorizontalStretch(0);
-    policy.setVerticalStretch(0);
-    frame->setSizePolicy(policy);
+    frame->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setFrameShadow(QFrame::Raised);
     verticalLayout->addWidget(frame);
     window->setCentralWidget(centralwidget);
+}
 
+void SensorWindowUi::createToolBars(QMainWindow *window)
+{
     fileToolBar = makeToolBar(window, "fileToolBar");
-    fileToolBar->setStatusTip(QString());
-    fileToolBar->setAutoFillBackground(false);
-    fileToolBar->setAllowedAreas(Qt::AllToolBarAreas);
     fileToolBar->setIconSize(QSize(25, 25));
+    // Fixed, not following the window's style.
     fileToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     window->addToolBar(Qt::TopToolBarArea, fileToolBar);
 
@@ -172,13 +166,10 @@ void SensorWindowUi::setupUi(QMainWindow *window)
     window->setStatusBar(statusBar);
 
     chartToolbar = makeToolBar(window, "chartToolbar");
-    chartToolbar->setEnabled(true);
     window->addToolBar(Qt::TopToolBarArea, chartToolbar);
-
     connectionToolBar = makeToolBar(window, "connectionToolBar");
     connectionToolBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
     window->addToolBar(Qt::TopToolBarArea, connectionToolBar);
-
     outuptsComboToolBar = makeToolBar(window, "outuptsComboToolBar");
     window->addToolBar(Qt::TopToolBarArea, outuptsComboToolBar);
 
@@ -186,20 +177,12 @@ void SensorWindowUi::setupUi(QMainWindow *window)
     fileToolBar->addAction(actionSave_Settings);
     fileToolBar->addSeparator();
     fileToolBar->addAction(actionExportChartData);
-    sensorOperationsToolbar->addAction(actionDefaultSettings);
-    sensorOperationsToolbar->addAction(actionEnable_live_data);
-    sensorOperationsToolbar->addAction(actionWriting);
-    sensorOperationsToolbar->addAction(actionRead_Thresholds);
-    sensorOperationsToolbar->addAction(actionOutput_1);
-    sensorOperationsToolbar->addAction(actionOutput_2);
-    sensorOperationsToolbar->addAction(actionRead);
+    for (QAction *action : {actionDefaultSettings, actionEnable_live_data, actionWriting,
+                            actionRead_Thresholds, actionOutput_1, actionOutput_2, actionRead})
+        sensorOperationsToolbar->addAction(action);
     chartToolbar->addAction(actionPrint_chart_view);
     chartToolbar->addAction(actionClear_History);
     chartToolbar->addAction(actionExport_chart_view);
-
-    retranslateUi(window);
-
-    QMetaObject::connectSlotsByName(window);
 }
 
 void SensorWindowUi::retranslateUi(QMainWindow *window)

@@ -47,6 +47,11 @@ public:
 
     void setupUi(QMainWindow *window);
     void retranslateUi(QMainWindow *window);
+
+private:
+    void createActions(QMainWindow *window);
+    void createCentralFrame(QMainWindow *window);
+    void createToolBars(QMainWindow *window);
 };
 
 } // namespace Core

@@ -31,6 +31,10 @@ void addOptions(QCommandLineParser &parser)
          QStringLiteral("file")},
         {QStringLiteral("quit-after"), QStringLiteral("Quit after this many milliseconds."),
          QStringLiteral("ms")},
+        {QStringLiteral("trace"),
+         QStringLiteral("Write every frame on the lines, decoded, to this CSV file."),
+         QStringLiteral("file")},
+        {QStringLiteral("link-monitor"), QStringLiteral("Show the link monitor.")},
         {QStringLiteral("plugin-dir"),
          QStringLiteral("Load plug-ins from this folder instead of the program's."),
          QStringLiteral("dir")},
@@ -63,6 +67,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     result.connectPort = parser.value(QStringLiteral("connect"));
     result.screenshot = parser.value(QStringLiteral("screenshot"));
     result.pluginDir = parser.value(QStringLiteral("plugin-dir"));
+    result.trace = parser.value(QStringLiteral("trace"));
+    result.linkMonitor = parser.isSet(QStringLiteral("link-monitor"));
     if (parser.isSet(QStringLiteral("quit-after"))) {
         bool ok = false;
         result.quitAfterMs = parser.value(QStringLiteral("quit-after")).toInt(&ok);

@@ -19,6 +19,8 @@ struct CommandLine
     QString screenshot;
     int quitAfterMs = -1;
     QString pluginDir;
+    QString trace;           // CSV file for every frame on the lines
+    bool linkMonitor = false;
     QString error;  // non-empty: the arguments make no sense
 };
 

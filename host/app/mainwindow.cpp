@@ -1,13 +1,17 @@
 #include "app/mainwindow.h"
 
-#include "app/connectionbroker.h"
 #include "app/plugindock.h"
 #include "app/pluginloader.h"
 #include "app/portwatcher.h"
 #include "app/sensorsubwindow.h"
+#include "app/sensorviewmenu.h"
+#include "app/serialconnectionbroker.h"
 
+#include "extensionsystem/communicationinterface.h"
 #include "extensionsystem/globals.h"
 #include "extensionsystem/plugininterface.h"
+#include "linkmonitor/linkmonitordock.h"
+#include "linkmonitor/linkrecorder.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -24,10 +28,12 @@ namespace Kalvio {
 MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
     : QMainWindow(parent)
     , m_loader(loader)
-    , m_broker(new ConnectionBroker(this))
+    , m_broker(new SerialConnectionBroker(this))
     , m_portWatcher(new PortWatcher(this))
     , m_mdiArea(new QMdiArea(this))
     , m_dock(new PluginDock(this))
+    , m_linkRecorder(new LinkMonitor::LinkRecorder(this))
+    , m_linkMonitor(new LinkMonitor::LinkMonitorDock(this))
     , m_translator(new QTranslator(this))
 {
     setObjectName(QStringLiteral("KalvioMainWindow"));
@@ -38,6 +44,10 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
     m_dock->setPlugins(loader);
     addDockWidget(Qt::LeftDockWidgetArea, m_dock);
     resizeDocks({m_dock}, {300}, Qt::Horizontal);
+    m_linkMonitor->setRecorder(m_linkRecorder);
+    m_broker->setLinkTap(m_linkRecorder);
+    addDockWidget(Qt::BottomDockWidgetArea, m_linkMonitor);
+    m_linkMonitor->hide();
     createMenus();
     retranslate();
     statusBar();
@@ -48,10 +58,12 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
             [this](const QString &name) { openSensor(name); });
     connect(m_portWatcher, &PortWatcher::portsChanged, this, &MainWindow::reportPorts);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::onSubWindowActivated);
-    connect(m_broker, &ConnectionBroker::connectionOpened, this, [this](const QString &port) {
-        statusBar()->showMessage(tr("%1 opened").arg(port), 5000);
-    });
-    connect(m_broker, &ConnectionBroker::connectionRefused, this,
+    connect(m_broker, &SerialConnectionBroker::connectionOpened, this,
+            [this](const QString &port) {
+                statusBar()->showMessage(tr("%1 opened").arg(port), 5000);
+                followActiveSensor();
+            });
+    connect(m_broker, &SerialConnectionBroker::connectionRefused, this,
             [this](const QString &port, const QString &reason) {
                 statusBar()->showMessage(tr("%1 cannot be opened: %2").arg(port, reason), 8000);
             });
@@ -66,6 +78,7 @@ MainWindow::~MainWindow()
         delete session.plugin.data();
     m_sessions.clear();
     deleteReleased();
+    m_broker->setLinkTap(nullptr);
     if (ExtensionSystem::PluginInterface::connectionBroker() == m_broker)
         ExtensionSystem::PluginInterface::setConnectionBroker(nullptr);
 }
@@ -85,11 +98,13 @@ void MainWindow::createMenus()
 
     m_viewMenu = menuBar()->addMenu(QString());
     m_viewMenu->addAction(m_dock->toggleViewAction());
+    m_viewMenu->addAction(m_linkMonitor->toggleViewAction());
     m_presentationAction = m_viewMenu->addAction(QString());
     m_presentationAction->setObjectName(QStringLiteral("actionPresentationMode"));
     m_presentationAction->setCheckable(true);
     m_presentationAction->setChecked(ExtensionSystem::Globals::getPresentationMode());
     connect(m_presentationAction, &QAction::toggled, this, &MainWindow::setPresentationMode);
+    m_sensorViewMenu = new SensorViewMenu(m_viewMenu);
 
     m_languageMenu = menuBar()->addMenu(QString());
     auto *languages = new QActionGroup(this);
@@ -124,6 +139,7 @@ void MainWindow::retranslate()
     m_tileAction->setText(tr("&Tile"));
     m_cascadeAction->setText(tr("&Cascade"));
     m_dock->retranslate();
+    m_linkMonitor->retranslate();
 }
 
 ExtensionSystem::PluginInterface *MainWindow::openSensor(const QString &sensorName)
@@ -226,6 +242,19 @@ void MainWindow::onSubWindowActivated(QMdiSubWindow *subWindow)
             session.plugin->setWindowActive(subWindow && session.subWindow == subWindow);
     }
     m_openSettingsAction->setEnabled(activePlugin() != nullptr);
+    followActiveSensor();
+}
+
+// The link monitor and the View menu's sensor entries follow the active sensor window.
+void MainWindow::followActiveSensor()
+{
+    ExtensionSystem::PluginInterface *plugin = activePlugin();
+    const ExtensionSystem::CommunicationInterface *channel =
+        plugin ? m_broker->channelOf(plugin) : nullptr;
+    if (channel)
+        m_linkMonitor->setPort(channel->currentPortSettings().portName);
+    QMdiSubWindow *active = plugin ? m_mdiArea->activeSubWindow() : nullptr;
+    m_sensorViewMenu->showWindow(active ? active->widget() : nullptr);
 }
 
 ExtensionSystem::PluginInterface *MainWindow::activePlugin() const

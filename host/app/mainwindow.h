@@ -15,13 +15,19 @@ namespace ExtensionSystem {
 class PluginInterface;
 }
 
+namespace LinkMonitor {
+class LinkMonitorDock;
+class LinkRecorder;
+}
+
 namespace Kalvio {
 
-class ConnectionBroker;
+class SerialConnectionBroker;
 class PluginDock;
 class PluginLoader;
 class PortWatcher;
 class SensorSubWindow;
+class SensorViewMenu;
 
 // The host's main window: the plug-in dock, the MDI area with one sub-window
 // per opened sensor, and the menus that reach the plug-in objects.
@@ -36,10 +42,15 @@ public:
     // while the broker they unregister from still exists.
     ~MainWindow() override;
 
-    ConnectionBroker *broker() const { return m_broker; }
+    SerialConnectionBroker *broker() const { return m_broker; }
     PortWatcher *portWatcher() const { return m_portWatcher; }
     QMdiArea *mdiArea() const { return m_mdiArea; }
     PluginDock *pluginDock() const { return m_dock; }
+    // Sees the line of every channel the broker lends.
+    LinkMonitor::LinkRecorder *linkRecorder() const { return m_linkRecorder; }
+    LinkMonitor::LinkMonitorDock *linkMonitor() const { return m_linkMonitor; }
+    // The View menu's entries for the active sensor window's docks and tool bars.
+    SensorViewMenu *sensorViewMenu() const { return m_sensorViewMenu; }
 
     // Opens the sensor of that catalogue name in a new sub-window; null when no
     // plug-in lists it or the plug-in gives no object.
@@ -70,13 +81,16 @@ private:
     void reportPorts(const QStringList &ports);
     void onSubWindowActivated(QMdiSubWindow *subWindow);
     void openSettings();
+    void followActiveSensor();
     ExtensionSystem::PluginInterface *activePlugin() const;
 
     const PluginLoader &m_loader;
-    ConnectionBroker *m_broker;
+    SerialConnectionBroker *m_broker;
     PortWatcher *m_portWatcher;
     QMdiArea *m_mdiArea;
     PluginDock *m_dock;
+    LinkMonitor::LinkRecorder *m_linkRecorder;
+    LinkMonitor::LinkMonitorDock *m_linkMonitor;
     QTranslator *m_translator;
     QList<Session> m_sessions;
     // Plug-in objects scheduled for deletion; deleted outright at shutdown.
@@ -86,6 +100,7 @@ private:
     QMenu *m_viewMenu = nullptr;
     QMenu *m_languageMenu = nullptr;
     QMenu *m_windowMenu = nullptr;
+    SensorViewMenu *m_sensorViewMenu = nullptr;
     QAction *m_openSettingsAction = nullptr;
     QAction *m_exitAction = nullptr;
     QAction *m_presentationAction = nullptr;

@@ -1,8 +1,6 @@
 #include "extensionsystem/serialchannel.h"
 
 #include <QDebug>
-#include <QPointer>
-#include <QRegularExpression>
 #include <QTimer>
 
 #include <cmath>
@@ -58,33 +56,21 @@ bool hasValidCheckOctet(const QByteArray &frame)
     return quint8(frame.at(1)) == expected;
 }
 
-void markUnanswered(CommunicationInterface::DataFrame *frame)
-{
-    if (!frame)
-        return;
-    for (CommunicationInterface::FrameQuery &query : frame->queries) {
-        query.answer.clear();
-        query.answered = 0;
-    }
-}
-
 } // namespace
 
 SerialChannel::SerialChannel(const PortSettings &settings, QObject *parent)
     : CommunicationInterface(parent)
     , m_settings(settings)
     , m_port(new QSerialPort(this))
-    , m_runTimer(new QTimer(this))
+    , m_frames(new FrameQueue(this, this))
     , m_stepTimer(new QTimer(this))
     , m_answerTimer(new QTimer(this))
-    , m_finishTimer(new QTimer(this))
 {
     m_clock.start();
-    for (QTimer *timer : {m_runTimer, m_stepTimer, m_answerTimer, m_finishTimer}) {
+    for (QTimer *timer : {m_stepTimer, m_answerTimer}) {
         timer->setSingleShot(true);
         timer->setTimerType(Qt::PreciseTimer);
     }
-    connect(m_runTimer, &QTimer::timeout, this, &SerialChannel::run);
     connect(m_stepTimer, &QTimer::timeout, this, [this] {
         if (m_step == Step::Waiting)
             continueWaiting();
@@ -92,7 +78,6 @@ SerialChannel::SerialChannel(const PortSettings &settings, QObject *parent)
             writeNext();
     });
     connect(m_answerTimer, &QTimer::timeout, this, &SerialChannel::onAnswerTimeout);
-    connect(m_finishTimer, &QTimer::timeout, this, &SerialChannel::finishFrame);
     connect(m_port, &QSerialPort::readyRead, this, &SerialChannel::onReadyRead);
     connect(m_port, &QSerialPort::errorOccurred, this, &SerialChannel::onPortError);
 }
@@ -100,19 +85,11 @@ SerialChannel::SerialChannel(const PortSettings &settings, QObject *parent)
 SerialChannel::~SerialChannel()
 {
     disconnect(m_port, nullptr, this, nullptr);
-    m_runTimer->stop();
     m_stepTimer->stop();
     m_answerTimer->stop();
-    m_finishTimer->stop();
     if (m_port->isOpen())
         m_port->close();
-    // Whoever waits for a frame must not wait forever; receivers connected
-    // directly still get these before the channel is gone.
-    for (int guard = 0; guard < 100000 && !m_queue.isEmpty(); ++guard) {
-        const Pending pending = m_queue.takeFirst();
-        markUnanswered(pending.frame);
-        emit emitFinished(pending.number);
-    }
+    m_frames->abandonAll();
 }
 
 bool SerialChannel::open()
@@ -130,8 +107,7 @@ bool SerialChannel::open()
     applyLineSettings();
     m_port->clearError();
     m_port->clear(QSerialPort::AllDirections);
-    if (!m_queue.isEmpty())
-        scheduleRun();
+    m_frames->scheduleRun();
     return true;
 }
 
@@ -144,12 +120,10 @@ void SerialChannel::close()
 {
     m_stepTimer->stop();
     m_answerTimer->stop();
-    m_finishTimer->stop();
     if (m_port->isOpen())
         m_port->close();
     m_step = Step::Idle;
-    if (!m_queue.isEmpty())
-        scheduleRun();
+    m_frames->interrupt(true);
 }
 
 QString SerialChannel::errorString() const
@@ -159,23 +133,20 @@ QString SerialChannel::errorString() const
 
 int SerialChannel::pendingFrames() const
 {
-    return m_queue.size();
+    return m_frames->size();
 }
 
 void SerialChannel::vSendString(std::string bytes)
 {
-    if (m_port->isOpen() && !bytes.empty())
+    if (m_port->isOpen() && !bytes.empty()) {
+        m_frames->noteRequest(QByteArray(bytes.data(), int(bytes.size())));
         m_port->write(bytes.data(), qint64(bytes.size()));
+    }
 }
 
 unsigned int SerialChannel::uSendDataFrame(DataFrame *frame)
 {
-    ++m_lastNumber;
-    if (m_lastNumber == 0)
-        m_lastNumber = 1; // 0 means "no frame" to callers
-    m_queue.append(Pending{m_lastNumber, frame});
-    scheduleRun();
-    return m_lastNumber;
+    return m_frames->enqueue(frame);
 }
 
 void SerialChannel::vApplyPortSettings(const PortSettings &settings)
@@ -199,33 +170,9 @@ void SerialChannel::applyLineSettings()
     m_port->setFlowControl(QSerialPort::NoFlowControl);
 }
 
-void SerialChannel::scheduleRun()
+bool SerialChannel::isLineOpen() const
 {
-    if (!m_runTimer->isActive())
-        m_runTimer->start(0);
-}
-
-void SerialChannel::run()
-{
-    if (m_step != Step::Idle || m_queue.isEmpty())
-        return;
-    if (!m_port->isOpen()) {
-        failAll();
-        return;
-    }
-    m_queryIndex = 0;
-    m_attempt = 0;
-    startQuery();
-}
-
-SerialChannel::FrameQuery *SerialChannel::currentQuery() const
-{
-    if (m_queue.isEmpty() || !m_queue.first().frame)
-        return nullptr;
-    std::vector<FrameQuery> &queries = m_queue.first().frame->queries;
-    if (m_queryIndex < 0 || size_t(m_queryIndex) >= queries.size())
-        return nullptr;
-    return &queries[size_t(m_queryIndex)];
+    return m_port->isOpen();
 }
 
 qint64 SerialChannel::msUntilLineFree() const
@@ -233,17 +180,9 @@ qint64 SerialChannel::msUntilLineFree() const
     return qMax<qint64>(0, m_lineFreeAt - m_clock.elapsed());
 }
 
-void SerialChannel::startQuery()
+void SerialChannel::startQuery(const FrameQuery &query, int attempt)
 {
-    FrameQuery *query = currentQuery();
-    if (!query) {
-        // Finished from a timer of its own: here we may be inside the port's readyRead,
-        // which the port does not emit again while a receiver runs a nested event loop.
-        m_step = Step::Finishing;
-        m_finishTimer->start(0);
-        return;
-    }
-    const qint64 wait = qMax<qint64>(m_attempt == 0 ? query->waitBeforeMs : 0, msUntilLineFree());
+    const qint64 wait = qMax<qint64>(attempt == 0 ? query.waitBeforeMs : 0, msUntilLineFree());
     m_waitUntil = m_clock.elapsed() + wait;
     m_step = Step::Waiting;
     continueWaiting();
@@ -267,21 +206,30 @@ void SerialChannel::continueWaiting()
         beginWrite();
 }
 
+void SerialChannel::discardInput()
+{
+    QByteArray leftOver = m_buffer + m_port->readAll();
+    m_port->clear(QSerialPort::Input);
+    leftOver += m_port->readAll();
+    m_buffer.clear();
+    if (!leftOver.isEmpty())
+        m_frames->noteReceived(leftOver);
+}
+
 void SerialChannel::beginWrite()
 {
-    FrameQuery *query = currentQuery();
+    const FrameQuery *query = m_frames->currentQuery();
     if (!query || !m_port->isOpen())
         return;
     // Bytes on the line now are left over from an earlier exchange.
-    m_port->clear(QSerialPort::Input);
-    m_port->readAll();
-    m_buffer.clear();
+    discardInput();
     m_answer.clear();
     m_answerReady = false;
     m_answerDamaged = false;
     m_request = QByteArray(query->request.data(), int(query->request.size()));
     m_written = 0;
     m_step = Step::Writing;
+    m_frames->noteRequest(m_request);
     m_answerTimer->start(int(std::ceil(qMax(0.0, query->timeoutMs))));
     writeNext();
 }
@@ -316,8 +264,11 @@ void SerialChannel::onReadyRead()
     const QByteArray bytes = m_port->readAll();
     if (!bytes.isEmpty())
         m_lastByteAt = m_clock.elapsed();
-    if (m_step != Step::Writing && m_step != Step::Reading)
-        return; // nobody asked: stale
+    if (m_step != Step::Writing && m_step != Step::Reading) {
+        if (!bytes.isEmpty())
+            m_frames->noteReceived(bytes); // nobody asked: stale
+        return;
+    }
     m_buffer.append(bytes);
     takeCompleteAnswers();
 }
@@ -330,6 +281,7 @@ void SerialChannel::takeCompleteAnswers()
             return;
         const QByteArray frame = m_buffer.left(length);
         m_buffer.remove(0, length);
+        m_frames->noteReceived(frame);
         if (length < 2)
             continue;
         if (m_request.size() >= 3 && (frame.size() < 3 || frame.at(2) != m_request.at(2)))
@@ -372,75 +324,36 @@ void SerialChannel::onAnswerTimeout()
 
 void SerialChannel::failQuery()
 {
-    m_answerTimer->stop();
-    FrameQuery *query = currentQuery();
+    const FrameQuery *query = m_frames->currentQuery();
     const double timeoutMs = query ? qMax(0.0, query->timeoutMs) : 0.0;
     m_drainUntil = m_clock.elapsed() + qint64(std::ceil(timeoutMs));
-    if (query && m_attempt < query->retries && m_step == Step::Reading) {
-        ++m_attempt;
-        startQuery();
-        return;
-    }
+    // An incomplete answer is dropped: what follows of it comes as stale bytes.
+    if (!m_buffer.isEmpty())
+        m_frames->noteReceived(m_buffer);
+    m_buffer.clear();
     completeQuery(false);
-}
-
-bool SerialChannel::acceptsAnswer(const QByteArray &answer) const
-{
-    const FrameQuery *query = currentQuery();
-    if (!query || query->answerPattern.empty() || query->answerPattern == ".*")
-        return true;
-    const QRegularExpression pattern(
-        QRegularExpression::anchoredPattern(QString::fromStdString(query->answerPattern)),
-        QRegularExpression::DotMatchesEverythingOption);
-    return pattern.isValid() && pattern.match(QString::fromLatin1(answer)).hasMatch();
 }
 
 void SerialChannel::completeQuery(bool answered)
 {
     m_answerTimer->stop();
     m_stepTimer->stop();
-    if (FrameQuery *query = currentQuery()) {
-        const bool accepted = answered && acceptsAnswer(m_answer);
-        query->answer = accepted ? m_answer.toStdString() : std::string();
-        query->answered = accepted ? 1 : 0;
-    }
+    // Only a request written whole is tried again.
+    const bool mayRetry = m_step == Step::Reading;
+    m_step = Step::Idle;
+    const QByteArray answer = m_answer;
     m_answer.clear();
     m_answerReady = false;
     m_answerDamaged = false;
-    ++m_queryIndex;
-    m_attempt = 0;
-    startQuery();
+    if (answered)
+        m_frames->answered(answer);
+    else
+        m_frames->unanswered(mayRetry);
 }
 
-void SerialChannel::finishFrame()
+void SerialChannel::frameDone()
 {
-    if (m_step != Step::Finishing)
-        return;
-    m_step = Step::Idle;
-    if (m_queue.isEmpty())
-        return;
-    const Pending done = m_queue.takeFirst();
     m_lineFreeAt = qMax(m_lineFreeAt, m_clock.elapsed() + qMax(0, m_settings.interFrameDelay));
-    if (!m_queue.isEmpty())
-        scheduleRun();
-    // A receiver may queue frames, run a nested event loop or delete the channel.
-    emit emitFinished(done.number);
-}
-
-void SerialChannel::failAll()
-{
-    QPointer<SerialChannel> self(this);
-    // Frames queued by the receivers meanwhile wait for the next turn, so that a
-    // receiver that queues again on every failure cannot keep this loop going.
-    for (int count = m_queue.size(); count > 0 && !m_queue.isEmpty(); --count) {
-        const Pending pending = m_queue.takeFirst();
-        markUnanswered(pending.frame);
-        emit emitFinished(pending.number);
-        if (!self)
-            return;
-    }
-    if (!m_queue.isEmpty())
-        scheduleRun();
 }
 
 void SerialChannel::onPortError(QSerialPort::SerialPortError error)
@@ -453,9 +366,8 @@ void SerialChannel::onPortError(QSerialPort::SerialPortError error)
     m_stepTimer->stop();
     m_answerTimer->stop();
     m_port->close();
-    if (m_step != Step::Finishing) // a frame already complete keeps its answers
-        m_step = Step::Idle;
-    scheduleRun();
+    m_step = Step::Idle;
+    m_frames->interrupt(false); // a frame already complete keeps its answers
     emit portFailed(m_errorString);
 }
 

@@ -2,11 +2,11 @@
 
 #include "extensionsystem/communicationinterface.h"
 #include "extensionsystem/extensionsystem_global.h"
+#include "extensionsystem/framequeue.h"
 #include "extensionsystem/portsettings.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QList>
 #include <QSerialPort>
 #include <QString>
 
@@ -34,7 +34,8 @@ namespace ExtensionSystem {
 // unplugged, other side of a pseudo-terminal closed) the channel closes it at the
 // first error and finishes every queued frame unanswered; deleting the channel
 // finishes the frames still queued as well.
-class EXTENSIONSYSTEM_EXPORT SerialChannel : public CommunicationInterface
+class EXTENSIONSYSTEM_EXPORT SerialChannel : public CommunicationInterface,
+                                             private FrameQueue::Line
 {
     Q_OBJECT
     Q_DISABLE_COPY(SerialChannel)
@@ -58,27 +59,23 @@ public:
     // name takes effect at the next open().
     void vApplyPortSettings(const PortSettings &settings) override;
     PortSettings currentPortSettings() const override;
+    // Watches this channel's line; null stops watching.
+    void setLinkTap(LinkTap *tap) { m_frames->setTap(tap); }
 
 signals:
     // The open port failed and was closed; emitted once per failure.
     void portFailed(const QString &errorString);
 
 private:
-    enum class Step { Idle, Waiting, Writing, Reading, Finishing };
+    enum class Step { Idle, Waiting, Writing, Reading };
     // Whether this master's answers carry a check octet, learnt from its first answer.
     enum class CheckOctets { Unknown, Enforced, Absent };
     static constexpr qint64 quietGapMs = 50;
 
-    struct Pending
-    {
-        unsigned int number = 0;
-        DataFrame *frame = nullptr;
-    };
-
+    bool isLineOpen() const override;
+    void startQuery(const FrameQuery &query, int attempt) override;
+    void frameDone() override;
     void applyLineSettings();
-    void scheduleRun();
-    void run();
-    void startQuery();
     void continueWaiting();
     void beginWrite();
     void writeNext();
@@ -88,24 +85,18 @@ private:
     void failQuery();
     bool isCheckOctetAccepted(const QByteArray &frame);
     void completeQuery(bool answered);
-    void finishFrame();
-    void failAll();
     void onPortError(QSerialPort::SerialPortError error);
-    bool acceptsAnswer(const QByteArray &answer) const;
     qint64 msUntilLineFree() const;
-    FrameQuery *currentQuery() const;
+    void discardInput();
 
     PortSettings m_settings;
     QSerialPort *m_port = nullptr;
-    QTimer *m_runTimer = nullptr;
+    FrameQueue *m_frames = nullptr;
     QTimer *m_stepTimer = nullptr;
     QTimer *m_answerTimer = nullptr;
-    QTimer *m_finishTimer = nullptr;
-    QList<Pending> m_queue;
-    unsigned int m_lastNumber = 0;
     Step m_step = Step::Idle;
-    int m_queryIndex = 0;
-    int m_attempt = 0;
+    double m_timeoutMs = 0.0;
+    bool m_mayRetry = false;
     QByteArray m_request;
     int m_written = 0;
     QByteArray m_buffer;

@@ -202,9 +202,6 @@ void WindowChartTest::outputsPerPinFunction_data()
     QTest::newRow("output 2 remote switching, no switching points shown: nothing written")
         << Ints{1, 2, 0, 0, 1} << "2.5/5 off | " + axes << "RemoteSwitchingOutput " + names + "  "
         << QPointF(0, 1.25) << "1 2 4 6";
-    QTest::newRow("output 2 remote analog") << Ints{0, 3} << "1/2 | " + axes
-        << "AnalogMode remoteAnalogValue " + names + "  " << QPointF(1, 2.5)
-        << "1 2.5 4 6 ThresholdsPressure2A1 2.5";
 }
 
 // What the user sees for each pin function (marks, axes, parameters, panel row of output 2),

@@ -1,10 +1,10 @@
-#include "app/connectionbroker.h"
 #include "app/idlequitter.h"
 #include "app/mainwindow.h"
-#include "simulator/mastersimulator.h"
 #include "app/plugindock.h"
 #include "app/pluginloader.h"
 #include "app/portwatcher.h"
+#include "app/serialconnectionbroker.h"
+#include "simulator/mastersimulator.h"
 
 #include "common/modalanswerer.h"
 #include "extensionsystem/globals.h"
@@ -105,8 +105,8 @@ private slots:
         QFETCH(QString, how);
         QFETCH(bool, atOnce);
         ModalAnswerer answerer;
-        Kalvio::ConnectionBroker *broker = m_window->broker();
-        const QString port = Kalvio::ConnectionBroker::simulatedPortName();
+        Kalvio::SerialConnectionBroker *broker = m_window->broker();
+        const QString port = Kalvio::SerialConnectionBroker::simulatedPortName();
         QVERIFY(broker->enableSimulator(QCoreApplication::applicationDirPath()
                                         + "/IoLinkZT4Kfamily.xml"));
         m_window->portWatcher()->setSimulatedPort(port);
@@ -137,6 +137,28 @@ private slots:
         QVERIFY(m_window->pluginObjects().isEmpty());
         QCOMPARE(broker->channelCount(), 0);
         QTRY_VERIFY(!subWindow);
+    }
+
+    // The View menu brings back each closed dock and hidden tool bar of the sensor window.
+    void viewMenuListsTheSensorWindowsDocksAndToolBars()
+    {
+        QVERIFY(m_window->openSensor(Sensors[0]));
+        const QList<QAction *> entries = m_window->menuBar()->actions().at(1)->menu()->actions();
+        QList<QWidget *> hidden;
+        for (QWidget *widget : pluginWindow()->findChildren<QWidget *>()) {
+            if (qobject_cast<QDockWidget *>(widget) || qobject_cast<QToolBar *>(widget))
+                hidden << widget;
+        }
+        QVERIFY(hidden.size() >= 4);
+        for (QWidget *widget : hidden) {
+            widget->hide();
+            const auto entry = std::find_if(entries.begin(), entries.end(),
+                [widget](QAction *a) { return a->isCheckable() && a->parent() == widget; });
+            QVERIFY2(entry != entries.end(), qPrintable(widget->windowTitle()));
+            QVERIFY(!(*entry)->isChecked());
+            (*entry)->trigger();
+            QVERIFY(widget->isVisible());
+        }
     }
 
     // The ports offered: the system's, the extra ones, then the simulated one, each once.

@@ -29,6 +29,7 @@ private slots:
     void faults();
     void seededFaultsSilenceAndLog();
     void channelOrderAndEnd();
+    void channelRetriesLikeTheSerialOne();
     void receiverWaitingInsideFinishedIsServed();
     void programOnAPseudoTerminal();
 
@@ -243,6 +244,20 @@ void TestSimulator::seededFaultsSilenceAndLog()
     QCOMPARE(log.at(1).timeMs - log.at(0).timeMs, qint64(65));
     QCOMPARE(log.at(1).answer.toHex(), QByteArray("0761220009c40000"));
     QCOMPARE(int(log.at(2).fault), int(Fault::Silent));
+}
+
+// The frame queue is the serial channel's: a query with retries is asked again.
+void TestSimulator::channelRetriesLikeTheSerialOne()
+{
+    SimulatedChannel channel(m_master.get());
+    DataFrame probe = frame("03511201", ".*", 50);
+    probe.queries[0].retries = 1;
+    QSignalSpy finished(&channel, &SimulatedChannel::emitFinished);
+    m_master->injectFault(Fault::Drop);
+    channel.uSendDataFrame(&probe);
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(QByteArray::fromStdString(probe.queries[0].answer).toHex(), QByteArray("03791281"));
+    QCOMPARE(m_master->requestCount(), 2);
 }
 
 void TestSimulator::channelOrderAndEnd()

@@ -11,6 +11,7 @@
 
 namespace ExtensionSystem {
 class CommunicationInterface;
+class LinkTap;
 class PluginInterface;
 class PortSettings;
 }
@@ -24,14 +25,14 @@ namespace Kalvio {
 // Lends ports to plug-in objects: a serial channel per registration, or the
 // in-process simulator for the simulated port. Each plug-in object holds at most
 // one channel; a new registration releases the previous one.
-class ConnectionBroker : public QObject, public ExtensionSystem::ConnectionBroker
+class SerialConnectionBroker : public QObject, public ExtensionSystem::ConnectionBroker
 {
     Q_OBJECT
-    Q_DISABLE_COPY(ConnectionBroker)
+    Q_DISABLE_COPY(SerialConnectionBroker)
 
 public:
-    explicit ConnectionBroker(QObject *parent = nullptr);
-    ~ConnectionBroker() override;
+    explicit SerialConnectionBroker(QObject *parent = nullptr);
+    ~SerialConnectionBroker() override;
 
     // The port name that stands for the built-in simulator.
     static QString simulatedPortName();
@@ -42,6 +43,8 @@ public:
     bool isSimulatorEnabled() const { return m_master != nullptr; }
     IoLinkSim::MasterSimulator *simulator() const { return m_master.get(); }
     QString errorString() const { return m_error; }
+    // Watches the line of every channel lent from now on, and of those lent already.
+    void setLinkTap(ExtensionSystem::LinkTap *tap);
 
     ExtensionSystem::CommunicationInterface *registerConnection(
         const ExtensionSystem::PortSettings &settings,
@@ -76,6 +79,7 @@ private:
     std::unique_ptr<IoLinkSim::MasterSimulator> m_master;
     QString m_error;
     QString m_lastRefusal;
+    ExtensionSystem::LinkTap *m_tap = nullptr;
 };
 
 } // namespace Kalvio

@@ -1,4 +1,4 @@
-#include "app/connectionbroker.h"
+#include "app/serialconnectionbroker.h"
 
 #include "extensionsystem/communicationinterface.h"
 #include "extensionsystem/plugininterface.h"
@@ -10,13 +10,13 @@
 #include <QtTest>
 
 using ExtensionSystem::PluginInterface;
-using Kalvio::ConnectionBroker;
+using Kalvio::SerialConnectionBroker;
 
 // The host's broker lends plug-in objects real serial channels (a pseudo-terminal
 // served by the master simulator) and the in-process simulator. Each row is a
 // script of steps by plug-in objects A and B, through the plug-in interface, and
 // the trace of what the broker reported and which channels went when.
-class TstConnectionBroker : public QObject
+class TstSerialConnectionBroker : public QObject
 {
     Q_OBJECT
 
@@ -60,19 +60,19 @@ private slots:
         IoLinkSim::PtyServer server(master);
         QVERIFY2(server.open() && server.start(), qPrintable(server.errorString()));
         const QMap<QString, QString> ports{{"pty", server.devicePath()}, {"none", "/dev/none"},
-                                           {"sim", ConnectionBroker::simulatedPortName()}};
+                                           {"sim", SerialConnectionBroker::simulatedPortName()}};
         const auto token = [&ports](const QString &port) { return ports.key(port, port); };
         PluginInterface a, b;
         QStringList log;
-        auto broker = std::make_unique<ConnectionBroker>();
+        auto broker = std::make_unique<SerialConnectionBroker>();
         PluginInterface::setConnectionBroker(broker.get());
         const auto note = [&log, token](const char *what) {
             return [&log, token, what](const QString &port) { log << what + token(port); };
         };
-        connect(broker.get(), &ConnectionBroker::connectionOpened, this, note("opened "));
-        connect(broker.get(), &ConnectionBroker::connectionRefused, this, note("refused "));
-        connect(broker.get(), &ConnectionBroker::connectionReleased, this, note("released "));
-        connect(broker.get(), &ConnectionBroker::pluginUnregistered, this,
+        connect(broker.get(), &SerialConnectionBroker::connectionOpened, this, note("opened "));
+        connect(broker.get(), &SerialConnectionBroker::connectionRefused, this, note("refused "));
+        connect(broker.get(), &SerialConnectionBroker::connectionReleased, this, note("released "));
+        connect(broker.get(), &SerialConnectionBroker::pluginUnregistered, this,
                 [&](PluginInterface *p) { log << QString("gone ") + (p == &a ? "A" : "B"); });
 
         for (const QString &step : steps) {
@@ -111,5 +111,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstConnectionBroker)
-#include "tst_connectionbroker.moc"
+QTEST_GUILESS_MAIN(TstSerialConnectionBroker)
+#include "tst_serialconnectionbroker.moc"

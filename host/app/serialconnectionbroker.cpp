@@ -1,4 +1,4 @@
-#include "app/connectionbroker.h"
+#include "app/serialconnectionbroker.h"
 
 #include "extensionsystem/plugininterface.h"
 #include "extensionsystem/portsettings.h"
@@ -10,12 +10,24 @@
 
 namespace Kalvio {
 
-ConnectionBroker::ConnectionBroker(QObject *parent)
+namespace {
+
+void setTap(ExtensionSystem::CommunicationInterface *channel, ExtensionSystem::LinkTap *tap)
+{
+    if (auto *serial = qobject_cast<ExtensionSystem::SerialChannel *>(channel))
+        serial->setLinkTap(tap);
+    else if (auto *simulated = qobject_cast<IoLinkSim::SimulatedChannel *>(channel))
+        simulated->setLinkTap(tap);
+}
+
+} // namespace
+
+SerialConnectionBroker::SerialConnectionBroker(QObject *parent)
     : QObject(parent)
 {
 }
 
-ConnectionBroker::~ConnectionBroker()
+SerialConnectionBroker::~SerialConnectionBroker()
 {
     // Simulated channels use the master, which goes with this object: the lent
     // ones and those released but not yet deleted go first.
@@ -24,12 +36,12 @@ ConnectionBroker::~ConnectionBroker()
         QString(), Qt::FindDirectChildrenOnly));
 }
 
-QString ConnectionBroker::simulatedPortName()
+QString SerialConnectionBroker::simulatedPortName()
 {
     return QStringLiteral("Simulated IO-Link master");
 }
 
-bool ConnectionBroker::enableSimulator(const QString &dataFile)
+bool SerialConnectionBroker::enableSimulator(const QString &dataFile)
 {
     IoLinkSim::SensorDescription description;
     if (!description.load(dataFile)) {
@@ -40,7 +52,14 @@ bool ConnectionBroker::enableSimulator(const QString &dataFile)
     return true;
 }
 
-ExtensionSystem::CommunicationInterface *ConnectionBroker::registerConnection(
+void SerialConnectionBroker::setLinkTap(ExtensionSystem::LinkTap *tap)
+{
+    m_tap = tap;
+    for (const Lent &lent : qAsConst(m_channels))
+        setTap(lent.channel, tap);
+}
+
+ExtensionSystem::CommunicationInterface *SerialConnectionBroker::registerConnection(
     const ExtensionSystem::PortSettings &settings, ExtensionSystem::PluginInterface *plugin)
 {
     if (!plugin)
@@ -50,23 +69,24 @@ ExtensionSystem::CommunicationInterface *ConnectionBroker::registerConnection(
     ExtensionSystem::CommunicationInterface *channel = openChannel(settings);
     if (!channel)
         return nullptr;
+    setTap(channel, m_tap);
     m_channels.insert(plugin, Lent{channel, settings.portName});
     emit connectionOpened(settings.portName);
     return channel;
 }
 
-void ConnectionBroker::refuse(const QString &port, const QString &reason)
+void SerialConnectionBroker::refuse(const QString &port, const QString &reason)
 {
     m_lastRefusal = reason;
     emit connectionRefused(port, reason);
 }
 
-QString ConnectionBroker::lastError() const
+QString SerialConnectionBroker::lastError() const
 {
     return m_lastRefusal;
 }
 
-ExtensionSystem::CommunicationInterface *ConnectionBroker::openChannel(
+ExtensionSystem::CommunicationInterface *SerialConnectionBroker::openChannel(
     const ExtensionSystem::PortSettings &settings)
 {
     if (settings.portName.isEmpty()) {
@@ -91,14 +111,14 @@ ExtensionSystem::CommunicationInterface *ConnectionBroker::openChannel(
     return channel;
 }
 
-void ConnectionBroker::unregisterConnection(ExtensionSystem::PluginInterface *plugin)
+void SerialConnectionBroker::unregisterConnection(ExtensionSystem::PluginInterface *plugin)
 {
     // The plug-in may be releasing the channel from inside its own emitFinished():
     // the object lives on until the event loop gets back to this level.
     release(plugin, false);
 }
 
-void ConnectionBroker::unregisterPlugin(ExtensionSystem::PluginInterface *plugin)
+void SerialConnectionBroker::unregisterPlugin(ExtensionSystem::PluginInterface *plugin)
 {
     // Called first thing in the plug-in object's destructor, while its window
     // and the frames it queued still exist: the channel goes now and finishes
@@ -107,7 +127,7 @@ void ConnectionBroker::unregisterPlugin(ExtensionSystem::PluginInterface *plugin
     emit pluginUnregistered(plugin);
 }
 
-void ConnectionBroker::release(ExtensionSystem::PluginInterface *plugin, bool now)
+void SerialConnectionBroker::release(ExtensionSystem::PluginInterface *plugin, bool now)
 {
     const auto it = m_channels.find(plugin);
     if (it == m_channels.end())
@@ -126,7 +146,7 @@ void ConnectionBroker::release(ExtensionSystem::PluginInterface *plugin, bool no
     emit connectionReleased(lent.port);
 }
 
-ExtensionSystem::CommunicationInterface *ConnectionBroker::channelOf(
+ExtensionSystem::CommunicationInterface *SerialConnectionBroker::channelOf(
     ExtensionSystem::PluginInterface *plugin) const
 {
     const auto it = m_channels.constFind(plugin);
