@@ -18,6 +18,7 @@
 #include "app/pluginloader.h"
 #include "app/portwatcher.h"
 #include "app/sensorsubwindow.h"
+#include "simulator/mastersimulator.h"
 #include "simulator/simulatedchannel.h"
 
 #include "extensionsystem/sensorbasic.h"
@@ -91,6 +92,10 @@ bool cycle(Kalvio::MainWindow &host, bool connect)
     }
     sub->close();
     settle();
+    // The built-in simulator logs every request (up to 100,000, some 12 MB): its
+    // memory, not the window's.
+    if (IoLinkSim::MasterSimulator *master = host.broker()->simulator())
+        master->clearLog();
     return ok && !plugin;
 }
 
