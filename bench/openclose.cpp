@@ -13,7 +13,7 @@
 #include "plugin/pluginpaths.h"
 #include "plugin/sensorinterface.h"
 
-#include "app/connectionbroker.h"
+#include "app/serialconnectionbroker.h"
 #include "app/mainwindow.h"
 #include "app/pluginloader.h"
 #include "app/portwatcher.h"
@@ -77,7 +77,7 @@ bool cycle(Kalvio::MainWindow &host, bool connect)
     plugin->vAvailablePortsUpdated(host.portWatcher()->ports());
     bool ok = true;
     if (connect) {
-        plugin->vAutoConnect(Kalvio::ConnectionBroker::simulatedPortName());
+        plugin->vAutoConnect(Kalvio::SerialConnectionBroker::simulatedPortName());
         SensorWindow &window = *plugin->sensorWindow();
         ok = window.isConnected();
         // The progress bar runs out at its next step; live data starts then.
@@ -120,13 +120,15 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "no simulator: %s\n", qPrintable(host.broker()->errorString()));
         return 1;
     }
-    host.portWatcher()->setSimulatedPort(Kalvio::ConnectionBroker::simulatedPortName());
+    host.portWatcher()->setSimulatedPort(Kalvio::SerialConnectionBroker::simulatedPortName());
     host.portWatcher()->refresh();
     // The simulated master answers at once: the figures are about memory, not time.
-    QObject::connect(host.broker(), &Kalvio::ConnectionBroker::connectionOpened, &host, [&host] {
-        for (auto *channel : host.broker()->findChildren<IoLinkSim::SimulatedChannel *>())
-            channel->setLatencyMs(0);
-    });
+    QObject::connect(host.broker(), &Kalvio::SerialConnectionBroker::connectionOpened, &host,
+                     [&host] {
+                         for (auto *channel :
+                              host.broker()->findChildren<IoLinkSim::SimulatedChannel *>())
+                             channel->setLatencyMs(0);
+                     });
     ModalAnswerer answerer; // any message box is acknowledged
 
     int status = 0;
