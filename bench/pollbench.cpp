@@ -5,11 +5,12 @@
 // (median and 99th percentile; the baseline is the 65 ms timer itself) and the
 // CPU time of this process per poll (plug-in, channel, chart and Qt; the simulator
 // runs in its own process), then again for a quarter as many polls whose answers are
-// not drawn (live data off), which leaves out the chart's share. Argument: the
-// number of polls (default 2000).
+// not drawn (live data off), which leaves out the chart's share, and for half as
+// many polls with the previous drawing path as the baseline: the whole plot
+// redrawn every 100 ms while points come in. Argument: the number of polls
+// (default 2000).
 
-#include "window/sensorwindow.h"
-#include "window/sensorwindowstate.h"
+#include "tests/common/windowaccess.h"
 
 #include "utils/charts/genericchart.h"
 
@@ -32,19 +33,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace OrvexSensorPlugin {
-namespace Core {
-
-struct SensorWindowTestAccess
-{
-    static SensorWindowState &state(SensorWindow &w) { return *w.state; }
-    static bool &connected(SensorWindow &w) { return w.connected; }
-    static void poll(SensorWindow &w) { w.queryStatusData(0); }
-};
-
-} // namespace Core
-} // namespace OrvexSensorPlugin
 
 using namespace OrvexSensorPlugin::Core;
 using Access = SensorWindowTestAccess;
@@ -83,6 +71,118 @@ double percentile(std::vector<double> values, double p)
     return values[i];
 }
 
+struct Run
+{
+    std::vector<double> intervals;
+    double cpu = 0.0;
+    bool connected = false;
+
+    double cpuPerPollMs() const
+    {
+        return 1000.0 * cpu / double(std::max<std::size_t>(1, intervals.size()));
+    }
+};
+
+// `count` polls as in live operation; without live data the answers are
+// handled but not drawn, which separates the chart's share of the CPU time.
+// With redrawWhole the plot is also redrawn whole every 100 ms, as the
+// previous drawing path did on every refresh.
+Run runPolls(SensorWindow &window, TimedChannel &channel, int count, bool liveData,
+             bool redrawWhole)
+{
+    QTimer fullRedraw;
+    QObject::connect(&fullRedraw, &QTimer::timeout, &window,
+                     [&] { Access::state(window).chart->updateChart(true); });
+    if (redrawWhole)
+        fullRedraw.start(100);
+    Access::state(window).liveDataEnabled = liveData;
+    Access::connected(window) = true;
+    channel.sentNs.clear();
+    channel.sentNs.reserve(std::size_t(count) + 1);
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, qApp, [&] {
+        if (int(channel.sentNs.size()) > count || !Access::connected(window))
+            qApp->quit();
+    });
+    watch.start(20);
+    const double cpuBefore = cpuSeconds();
+    Access::queryStatusData(window, 0);
+    qApp->exec();
+    Run result;
+    result.cpu = cpuSeconds() - cpuBefore;
+    fullRedraw.stop();
+    result.connected = Access::connected(window);
+    // Let the poll in flight finish without starting another.
+    Access::connected(window) = false;
+    Access::state(window).chartPollTimer.stop();
+    QElapsedTimer settle;
+    settle.start();
+    while (Access::state(window).pendingFrameNumber != 0 && settle.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    for (std::size_t i = 1; i < channel.sentNs.size(); ++i)
+        result.intervals.push_back(double(channel.sentNs[i] - channel.sentNs[i - 1]) / 1e6);
+    return result;
+}
+
+void printFigures(const Run &live, const Run &quiet, const Run &previous, std::size_t points,
+                  int redraws)
+{
+    const std::vector<double> &intervals = live.intervals;
+    const double p99 = percentile(intervals, 0.99);
+    std::printf("poll_count: %zu polls\n", intervals.size());
+    std::printf("poll_points_drawn: %zu points\n", points);
+    std::printf("poll_interval_baseline: 65.0 ms\n");
+    std::printf("poll_interval_median: %.2f ms\n", percentile(intervals, 0.5));
+    std::printf("poll_interval_p99: %.2f ms\n", p99);
+    std::printf("poll_interval_max: %.2f ms\n",
+                *std::max_element(intervals.begin(), intervals.end()));
+    std::printf("poll_p99_over_baseline: %.2f ms\n", p99 - 65.0);
+    std::printf("poll_cpu_per_poll: %.3f ms\n", live.cpuPerPollMs());
+    std::printf("poll_cpu_per_poll_not_drawn: %.3f ms\n", quiet.cpuPerPollMs());
+    std::printf("poll_full_redraws_per_100_polls: %.2f redraws\n",
+                100.0 * redraws / double(intervals.size()));
+    std::printf("baseline_poll_cpu_per_poll_previous_drawing: %.3f ms\n",
+                previous.cpuPerPollMs());
+}
+
+// The three runs against the simulator on `device`; false when polling stopped.
+bool measure(const QString &device, int polls)
+{
+    ExtensionSystem::PortSettings settings;
+    settings.portName = device;
+    TimedChannel channel(settings);
+    if (!channel.open()) {
+        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(device),
+                     qPrintable(channel.errorString()));
+        return false;
+    }
+    ExtensionSystem::SensorBasic chosen;
+    chosen.setName("ZT4K-010 -1...10 bar");
+    SensorWindow window(chosen);
+    window.setCommunication(&channel);
+    window.show();
+
+    channel.clock.start();
+    const int redrawsBefore = Access::state(window).chart->fullRedrawCount();
+    const Run live = runPolls(window, channel, polls, true, false);
+    const int redraws = Access::state(window).chart->fullRedrawCount() - redrawsBefore;
+    const std::size_t points = Access::state(window).chart->history(0).size();
+    const Run quiet = live.connected ? runPolls(window, channel, std::max(10, polls / 4), false,
+                                                false)
+                                     : Run();
+    const Run previous = quiet.connected
+        ? runPolls(window, channel, std::max(10, polls / 2), true, true)
+        : Run();
+    window.setCommunication(nullptr);
+    if (!live.connected || !quiet.connected || !previous.connected
+        || live.intervals.size() < std::size_t(polls)) {
+        std::fprintf(stderr, "polling stopped after %zu polls\n", live.intervals.size());
+        return false;
+    }
+    printFigures(live, quiet, previous, points, redraws);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -97,95 +197,8 @@ int main(int argc, char *argv[])
     const QString device = startSimulatorProcess(simulator, bin);
     if (device.isEmpty())
         return 1;
-
-    int status = 0;
-    {
-        ExtensionSystem::PortSettings settings;
-        settings.portName = device;
-        TimedChannel channel(settings);
-        if (!channel.open()) {
-            std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(device),
-                         qPrintable(channel.errorString()));
-            simulator.terminate();
-            simulator.waitForFinished(3000);
-            return 1;
-        }
-
-        ExtensionSystem::SensorBasic chosen;
-        chosen.setName("ZT4K-010 -1...10 bar");
-        SensorWindow window(chosen);
-        window.setCommunication(&channel);
-        Access::connected(window) = true;
-        Access::state(window).liveDataEnabled = true;
-        window.show();
-
-        struct Run
-        {
-            std::vector<double> intervals;
-            double cpu = 0.0;
-            bool connected = false;
-        };
-        // `count` polls as in live operation; without live data the answers are
-        // handled but not drawn, which separates the chart's share of the CPU time.
-        const auto run = [&](int count, bool liveData) {
-            Access::state(window).liveDataEnabled = liveData;
-            Access::connected(window) = true;
-            channel.sentNs.clear();
-            channel.sentNs.reserve(std::size_t(count) + 1);
-            QTimer watch;
-            QObject::connect(&watch, &QTimer::timeout, &app, [&] {
-                if (int(channel.sentNs.size()) > count || !Access::connected(window))
-                    app.quit();
-            });
-            watch.start(20);
-            const double cpuBefore = cpuSeconds();
-            Access::poll(window);
-            app.exec();
-            Run result;
-            result.cpu = cpuSeconds() - cpuBefore;
-            result.connected = Access::connected(window);
-            // Let the poll in flight finish without starting another.
-            Access::connected(window) = false;
-            Access::state(window).chartPollTimer.stop();
-            QElapsedTimer settle;
-            settle.start();
-            while (Access::state(window).pendingFrameNumber != 0 && settle.elapsed() < 3000)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            for (std::size_t i = 1; i < channel.sentNs.size(); ++i)
-                result.intervals.push_back(
-                    double(channel.sentNs[i] - channel.sentNs[i - 1]) / 1e6);
-            return result;
-        };
-
-        channel.clock.start();
-        const Run live = run(polls, true);
-        const Run quiet = live.connected ? run(std::max(10, polls / 4), false) : Run();
-        window.setCommunication(nullptr);
-
-        if (!live.connected || !quiet.connected || live.intervals.size() < std::size_t(polls)) {
-            std::fprintf(stderr, "polling stopped after %zu polls\n", live.intervals.size());
-            status = 1;
-        } else {
-            const std::vector<double> &intervals = live.intervals;
-            const std::size_t points = Access::state(window).chart->history(0).size();
-            const double median = percentile(intervals, 0.5);
-            const double p99 = percentile(intervals, 0.99);
-            std::printf("poll_count: %zu polls\n", intervals.size());
-            std::printf("poll_points_drawn: %zu points\n", points);
-            std::printf("poll_interval_baseline: 65.0 ms\n");
-            std::printf("poll_interval_median: %.2f ms\n", median);
-            std::printf("poll_interval_p99: %.2f ms\n", p99);
-            std::printf("poll_interval_max: %.2f ms\n",
-                        *std::max_element(intervals.begin(), intervals.end()));
-            std::printf("poll_p99_over_baseline: %.2f ms\n", p99 - 65.0);
-            std::printf("poll_cpu_per_poll: %.3f ms\n",
-                        1000.0 * live.cpu / double(intervals.size()));
-            std::printf("poll_cpu_per_poll_not_drawn: %.3f ms\n",
-                        1000.0 * quiet.cpu / double(std::max<std::size_t>(1,
-                                                                        quiet.intervals.size())));
-        }
-    }
+    const bool measured = measure(device, polls);
     simulator.terminate();
     simulator.waitForFinished(3000);
-    return status;
+    return measured ? 0 : 1;
 }

@@ -52,9 +52,21 @@ double analogEquivalent(double pressure, double analogLow, double analogHigh, in
     return analogMode == 0 ? ratio * 10.0 : ratio * 16.0 + 4.0;
 }
 
-QString processValueText(double value)
+QString unitOfSuffix(const QString &unitSuffix)
 {
-    return QStringLiteral("  ") + QString::number(value, 'g', 6);
+    const QString unit = unitSuffix.trimmed();
+    if (unit.startsWith(QLatin1Char('(')) && unit.endsWith(QLatin1Char(')')))
+        return unit.mid(1, unit.size() - 2);
+    return unit;
+}
+
+QString processValueText(double value, const QString &unitSuffix)
+{
+    const QString unit = unitOfSuffix(unitSuffix);
+    QString text = QStringLiteral("  ") + QString::number(value, 'g', 6);
+    if (!unit.isEmpty())
+        text += QLatin1Char(' ') + unit;
+    return text;
 }
 
 } // namespace Core

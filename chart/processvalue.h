@@ -26,8 +26,12 @@ ProcessValue decodeProcessValue(const QString &hexAnswer);
 // equal (output 2 never found analog) the result is not finite.
 double analogEquivalent(double pressure, double analogLow, double analogHigh, int analogMode);
 
-// The process value row's state text: two blanks, then 6 significant digits.
-QString processValueText(double value);
+// The unit in a chart title's suffix: " (bar)" gives "bar".
+QString unitOfSuffix(const QString &unitSuffix);
+
+// The process value row's state text: two blanks, 6 significant digits, a blank
+// and the unit of the chart's title suffix (" (bar)" gives "  1.5 bar").
+QString processValueText(double value, const QString &unitSuffix);
 
 } // namespace Core
 } // namespace OrvexSensorPlugin

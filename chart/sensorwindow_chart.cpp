@@ -4,6 +4,7 @@
 #include "window/sensorwindowui.h"
 
 #include "chart/pressureunits.h"
+#include "chart/processdatapanel.h"
 #include "chart/processvalue.h"
 
 #include "utils/charts/genericchart.h"
@@ -64,6 +65,7 @@ void showActive(QTreeWidgetItem *item, const QString &text, const QString &image
 {
     if (rowShows(item, text, image))
         return;
+    clearNoReading(item);
     item->setText(1, text);
     item->setData(1, Qt::DecorationRole, ledImage(image));
     item->setData(1, Qt::UserRole, image);
@@ -73,6 +75,7 @@ void showInactive(QTreeWidgetItem *item, const QString &text, const QString &ico
 {
     if (rowShows(item, text, icon))
         return;
+    clearNoReading(item);
     item->setText(1, text);
     item->setIcon(1, ledIcon(icon));
     item->setData(1, Qt::UserRole, icon);
@@ -139,8 +142,10 @@ void SensorWindow::processDataReceived(const QString &hexAnswer)
     state->chart->vAppendData(0, value, true, analog, false, -1.0, -1.0);
 
     // Rows are addressed by position; a description with fewer rows shows fewer indicators.
-    if (QTreeWidgetItem *row = processDataRow(state, ValueRow))
-        row->setText(1, processValueText(value));
+    if (QTreeWidgetItem *row = processDataRow(state, ValueRow)) {
+        clearNoReading(row);
+        row->setText(1, processValueText(value, state->unitSuffix));
+    }
     if (QTreeWidgetItem *row = processDataRow(state, Output1Row)) {
         if (answer.output1Switched())
             showActive(row, tr("On"), QStringLiteral(":/newPrefix/icons/led_state_2_1.svg"));

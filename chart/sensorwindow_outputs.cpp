@@ -7,6 +7,8 @@
 
 #include "chart/outputlayout.h"
 #include "chart/pressureunits.h"
+#include "chart/processdatapanel.h"
+#include "chart/processvalue.h"
 #include "chart/unitscale.h"
 
 #include "utils/charts/genericchart.h"
@@ -88,6 +90,9 @@ void SensorWindow::slotCurrentOutputChanged(int)
     convertPressuresAfterRead();
     applyOutputLayout(outputLayout(enumParameter("PinFunctionA1"), enumParameter("PinFunctionA2"),
                                    state->analogMode, selected));
+    // The output 2 row was reset above; offline it shows no reading.
+    if (!connected)
+        showNoReadings(state->processDataItems);
 }
 
 QtProperty *SensorWindow::outputParameter(const char *id) const
@@ -133,7 +138,9 @@ void SensorWindow::resetOutputDecorations()
 {
     Utils::Charts::GenericChart *chart = state->chart;
     Utils::ThresholdWindowWidget *overlay = state->thresholdWindows.value(0);
-    chart->setCustomLabelsVisible(0, false, false);
+    // The left axis names the unit; an analog output 2 adds the right axis.
+    chart->setCustomLabelsText(0, unitOfSuffix(state->unitSuffix), QString());
+    chart->setCustomLabelsVisible(0, true, false);
     chart->setBaselineTo(0);
     overlay->enableLowerMark(false);
     overlay->enableUpperMark(false);
@@ -153,8 +160,10 @@ void SensorWindow::showOutput2Row(bool switching)
         output2Row->setText(1, tr("Off"));
         output2Row->setIcon(1, QIcon(QStringLiteral(":/newPrefix/icons/led_state_1_2.svg")));
     } else {
+        const QString neutral = QStringLiteral(":/newPrefix/icons/led_state_0.svg");
         output2Row->setText(1, QStringLiteral(" "));
-        output2Row->setIcon(1, QIcon(QStringLiteral(":/newPrefix/icons/led_state_0.svg")));
+        output2Row->setIcon(1, QIcon(neutral));
+        output2Row->setData(1, Qt::UserRole, neutral); // no reading to translate
     }
 }
 

@@ -1,12 +1,16 @@
 #include "window/sensorwindow.h"
 
+#include "chart/rowsizedelegate.h"
 #include "window/sensorwindowstate.h"
+
+#include "chart/processdatapanel.h"
 
 #include <QAction>
 #include <QDockWidget>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
@@ -24,11 +28,17 @@ struct RowLook
     int size;
 };
 
+// The left column of parameter tree and process data: room for the names and a
+// value column of 120 pixels, the rest of the window is the chart's.
+constexpr int propertyColumnWidth = 340;
+
 // Rows by position: output 1, output 2, signal quality, process value.
 const RowLook rowLooks[] = {
-    {QT_TRANSLATE_NOOP("SensorWindow", "Off"), ":/newPrefix/icons/led_state_1_1.svg", 40},
-    {QT_TRANSLATE_NOOP("SensorWindow", "Off"), ":/newPrefix/icons/led_state_1_2.svg", 40},
-    {QT_TRANSLATE_NOOP("SensorWindow", "OK"),
+    {QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow", "Off"),
+     ":/newPrefix/icons/led_state_1_1.svg", 40},
+    {QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow", "Off"),
+     ":/newPrefix/icons/led_state_1_2.svg", 40},
+    {QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow", "OK"),
      ":/newPrefix/icons/Check_box_galben_Negru_mare.svg", 40},
     {nullptr, ":/newPrefix/icons/statistics.svg", 32},
 };
@@ -59,15 +69,29 @@ void SensorWindow::createProcessDataDock()
     tree->setFrameShadow(QFrame::Plain);
     tree->setSelectionMode(QAbstractItemView::NoSelection);
     tree->setItemsExpandable(true);
+    tree->setItemDelegate(new RowSizeDelegate(tree));
 
     fillProcessDataRows(tree);
+    showNoReadings(state->processDataItems);
     tree->resizeColumnToContents(0);
 
     grid->addWidget(tree, 0, 0, 1, 4);
     dock->setWidget(inner);
     dock->installEventFilter(this);
     dock->setMinimumWidth(280);
-    addDockWidget(Qt::RightDockWidgetArea, dock);
+    // Every row in view without scrolling.
+    int rowsHeight = 2 * tree->frameWidth() + 2;
+    for (int row = 0; row < tree->topLevelItemCount(); ++row)
+        rowsHeight += tree->topLevelItem(row)->isHidden() ? 0 : tree->sizeHintForRow(row);
+    tree->setMinimumHeight(rowsHeight);
+    // Below the parameter tree, so that the chart keeps the window's width.
+    addDockWidget(Qt::LeftDockWidgetArea, dock, Qt::Vertical);
+    // Dock sizes take effect once the window has its own size, after the host showed it.
+    QTimer::singleShot(0, this, [this, dock, rowsHeight] {
+        resizeDocks({dock}, {rowsHeight}, Qt::Vertical);
+        if (state->propertyDock)
+            resizeDocks({state->propertyDock}, {propertyColumnWidth}, Qt::Horizontal);
+    });
 }
 
 // One row per category of the description, in its order, with the look of

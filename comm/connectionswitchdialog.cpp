@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QPushButton>
 
 namespace OrvexSensorPlugin {
@@ -22,9 +23,7 @@ ConnectionSwitchDialog::ConnectionSwitchDialog(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("connectionSwitchingDialog"));
-    resize(225, 120);
     setMinimumSize(101, 0);
-    setMaximumSize(300, 200);
     setStyleSheet(QStringLiteral(
         "QWidget#connectionSwitchingDialog {\n"
         "    border: 1px solid gray;\n"
@@ -37,15 +36,22 @@ ConnectionSwitchDialog::ConnectionSwitchDialog(QWidget *parent)
     m_pcToSensor = makeButton(this, "pcToSensor", ":/newPrefix/icons/connect_sensor_pc.svg");
     m_sensorToPc = makeButton(this, "sensorToPc", ":/newPrefix/icons/connect_yes.svg");
     m_cancel = makeButton(this, "cancel", ":/newPrefix/icons/edit_delete_all.svg");
-    m_layout->addWidget(m_pcToSensor, 0, 0);
-    m_layout->addWidget(m_sensorToPc, 0, 1);
-    m_layout->addWidget(m_cancel, 0, 2);
+    // The question above the buttons; the buttons keep their whole texts.
+    m_question = new QLabel(this);
+    m_question->setObjectName(QStringLiteral("question"));
+    m_question->setWordWrap(true);
+    m_layout->addWidget(m_question, 0, 0, 1, 3);
+    m_layout->addWidget(m_pcToSensor, 1, 0);
+    m_layout->addWidget(m_sensorToPc, 1, 1);
+    m_layout->addWidget(m_cancel, 1, 2);
 
     connect(m_pcToSensor, &QPushButton::clicked, this, &ConnectionSwitchDialog::vPcToSensor);
     connect(m_sensorToPc, &QPushButton::clicked, this, &ConnectionSwitchDialog::vSensorToPc);
     connect(m_cancel, &QPushButton::clicked, this, &ConnectionSwitchDialog::vCancel);
 
     retranslateUi();
+    m_question->setMinimumWidth(m_layout->itemAtPosition(1, 0)->sizeHint().width() * 2);
+    resize(sizeHint());
     setResult(Cancelled);
     // Enter reads the sensor: it must never overwrite a sensor's settings.
     m_pcToSensor->setAutoDefault(false);
@@ -56,18 +62,24 @@ ConnectionSwitchDialog::ConnectionSwitchDialog(QWidget *parent)
 
 void ConnectionSwitchDialog::retranslateUi()
 {
-    const auto tr = [](const char *text) {
-        return QCoreApplication::translate("connectionSwitchingDialog", text);
-    };
-    setWindowTitle(tr("Dialog"));
-    m_pcToSensor->setText(tr("PC -> Sensor"));
-    const QString pcTip = tr("Sensor settings will be overwritten with the ones from PC");
+    setWindowTitle(QCoreApplication::translate("connectionSwitchingDialog", "Connect to sensor"));
+    m_question->setText(QCoreApplication::translate(
+        "connectionSwitchingDialog",
+        "The settings shown in this window and the settings stored in the sensor may differ. "
+        "Which settings do you want to use?"));
+    m_pcToSensor->setText(QCoreApplication::translate("connectionSwitchingDialog",
+                                                      "Write these settings to the sensor"));
+    const QString pcTip = QCoreApplication::translate(
+        "connectionSwitchingDialog", "Sensor settings will be overwritten with the ones from PC");
     m_pcToSensor->setToolTip(pcTip);
     m_pcToSensor->setStatusTip(pcTip);
     m_pcToSensor->setAccessibleDescription(pcTip);
-    m_sensorToPc->setText(tr("Sensor -> PC"));
-    m_sensorToPc->setToolTip(tr("PC settings will be overwritten with the ones from the Sensor"));
-    m_cancel->setText(tr("Cancel"));
+    m_sensorToPc->setText(
+        QCoreApplication::translate("connectionSwitchingDialog", "Read the sensor's settings"));
+    m_sensorToPc->setToolTip(QCoreApplication::translate(
+        "connectionSwitchingDialog",
+        "PC settings will be overwritten with the ones from the Sensor"));
+    m_cancel->setText(QCoreApplication::translate("connectionSwitchingDialog", "Cancel"));
 }
 
 // accept() sets the result to Accepted (1); each slot then puts its own.

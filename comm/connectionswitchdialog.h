@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QGridLayout;
+class QLabel;
 class QPushButton;
 
 namespace OrvexSensorPlugin {
@@ -30,6 +31,7 @@ private:
     void retranslateUi();
 
     QGridLayout *m_layout = nullptr;
+    QLabel *m_question = nullptr;
     QPushButton *m_pcToSensor = nullptr;
     QPushButton *m_sensorToPc = nullptr;
     QPushButton *m_cancel = nullptr;

@@ -123,10 +123,24 @@ bool isUsableAnswer(const QByteArray &answer)
 namespace {
 
 // Shown in the window's messages, so translated in the window's context.
-QString windowText(const char *text)
+struct Refusal
 {
-    return QCoreApplication::translate("OrvexSensorPlugin::Core::SensorWindow", text);
-}
+    int code;
+    const char *text;
+};
+const Refusal refusals[] = {
+    {0x8000, QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow",
+                               "the request was damaged on the line")},
+    {0x8011, QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow", "index not available")},
+    {0x8012, QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow",
+                               "subindex not available")},
+    {0x8023, QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow", "access denied")},
+    {0x8030, QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow", "value out of range")},
+    {0x8033, QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow", "value too long")},
+    {0x8034, QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow", "value too short")},
+    {0x8035, QT_TRANSLATE_NOOP("OrvexSensorPlugin::Core::SensorWindow",
+                               "function not available")},
+};
 
 } // namespace
 
@@ -153,17 +167,13 @@ int refusalCode(const QByteArray &answer)
 
 QString refusalText(int code)
 {
-    switch (code) {
-    case 0x8000: return windowText("the request was damaged on the line");
-    case 0x8011: return windowText("index not available");
-    case 0x8012: return windowText("subindex not available");
-    case 0x8023: return windowText("access denied");
-    case 0x8030: return windowText("value out of range");
-    case 0x8033: return windowText("value too long");
-    case 0x8034: return windowText("value too short");
-    case 0x8035: return windowText("function not available");
-    default: return windowText("error %1").arg(code, 4, 16, QLatin1Char('0'));
+    const char *const context = "OrvexSensorPlugin::Core::SensorWindow";
+    for (const Refusal &refusal : refusals) {
+        if (refusal.code == code)
+            return QCoreApplication::translate(context, refusal.text);
     }
+    return QCoreApplication::translate("OrvexSensorPlugin::Core::SensorWindow", "error %1")
+        .arg(code, 4, 16, QLatin1Char('0'));
 }
 
 unsigned int decodeValueNumber(const QByteArray &answer)

@@ -1,5 +1,6 @@
 #include "window/sensorwindow.h"
 
+#include "chart/processdatapanel.h"
 #include "comm/connectionswitchdialog.h"
 #include "comm/modalmessagebox.h"
 #include "comm/runningguard.h"
@@ -26,9 +27,10 @@ namespace Core {
 
 namespace {
 
-const char *const mismatchText =
+const char *const mismatchText = QT_TRANSLATE_NOOP(
+    "OrvexSensorPlugin::Core::SensorWindow",
     "The connected sensor does not match currently selected sensor, please try again with the "
-    "proper sensor";
+    "proper sensor");
 
 } // namespace
 
@@ -279,6 +281,7 @@ void SensorWindow::vDisconnect()
     ui->actionOpen_Settings->setEnabled(true);
     connected = false;
     state->connectionStatus->setConnected(false);
+    showNoReadings(state->processDataItems);
     state->liveDataEnabled = false;
     ui->actionEnable_live_data->setChecked(false);
     emit vComPortSelected(QString());

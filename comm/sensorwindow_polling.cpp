@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStatusBar>
 #include <QToolBar>
 
 #include <utility>
@@ -107,12 +108,17 @@ void SensorWindow::sendPoll(ExtensionSystem::CommunicationInterface *channel)
     state->pendingFrames.insert(state->pendingFrameNumber, frame);
 }
 
-// Shows an answered poll; an unanswered one is retried twice before the sensor
-// counts as gone. False when no new poll may follow.
+// Shows an answered poll; the third unanswered one in a row means the sensor is
+// gone. A late answer now and then on a slow line is told in the status bar and
+// forgiven by the next answer. False when no new poll may follow.
 bool SensorWindow::handlePollAnswer(const DataFrame *frame)
 {
     const bool answered = frame && !frame->queries.empty() && frame->queries.front().answered;
     if (answered) {
+        if (state->statusRetries < 2) {
+            state->statusRetries = 2;
+            updateWindowTitle();
+        }
         if (!ui->chartToolbar->isEnabled())
             ui->chartToolbar->setEnabled(true);
         const std::string &answer = frame->queries.front().answer;
@@ -124,6 +130,7 @@ bool SensorWindow::handlePollAnswer(const DataFrame *frame)
     }
     if (state->statusRetries > 0) {
         --state->statusRetries;
+        ui->statusBar->showMessage(tr("The sensor answered late; still connected"));
         return true;
     }
     return reportSilentSensor();

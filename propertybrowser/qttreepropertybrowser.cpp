@@ -5,6 +5,7 @@
 #include "propertybrowser/qtpropertytreewidget_p.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHash>
 #include <QHeaderView>
 #include <QPointer>
@@ -26,6 +27,7 @@ public:
     };
 
     void setUp();
+    void limitNameColumn();
     void deleteItems()
     {
         for (auto it = treeItems.cbegin(); it != treeItems.cend(); ++it)
@@ -68,6 +70,7 @@ public:
     QHash<QtAbstractPropertyManager *, QMetaObject::Connection> managerWatches;
     QTreeWidgetItem *editorItem = nullptr;
     QtTreePropertyBrowser::ResizeMode resizeMode = QtTreePropertyBrowser::Stretch;
+    static constexpr int minimumValueWidth = 120;
     bool clearing = false;
 };
 
@@ -106,6 +109,18 @@ void QtTreePropertyBrowserPrivate::setUp()
 
     QObject::connect(tree, &QTreeWidget::currentItemChanged, q,
                      [this](QTreeWidgetItem *current) { currentTreeItemChanged(current); });
+    tree->viewport()->installEventFilter(q);
+}
+
+void QtTreePropertyBrowserPrivate::limitNameColumn()
+{
+    // Sized to its contents, the name column would push long names' values out of
+    // sight; it gives way (eliding the names) so that the values keep their room.
+    QHeaderView *header = tree->header();
+    const int limit = resizeMode == QtTreePropertyBrowser::ResizeToContents
+        ? tree->viewport()->width() - minimumValueWidth
+        : QWIDGETSIZE_MAX;
+    header->setMaximumSectionSize(qMax(limit, qMax(header->minimumSectionSize(), 60)));
 }
 
 QtBrowserItem *QtTreePropertyBrowserPrivate::createItem(QtProperty *property,
@@ -491,6 +506,23 @@ QtTreePropertyBrowser::ResizeMode QtTreePropertyBrowser::resizeMode() const
     return d->resizeMode;
 }
 
+bool QtTreePropertyBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == d->tree->viewport() && event->type() == QEvent::Resize)
+        d->limitNameColumn();
+    return QWidget::eventFilter(watched, event);
+}
+
+void QtTreePropertyBrowser::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        d->tree->setHeaderLabels({tr("Property"), tr("Value")});
+        for (QtBrowserItem *item : qAsConst(d->topItems))
+            d->updateSubtree(item);
+    }
+    QWidget::changeEvent(event);
+}
+
 void QtTreePropertyBrowser::setResizeMode(ResizeMode mode)
 {
     d->resizeMode = mode;
@@ -514,6 +546,7 @@ void QtTreePropertyBrowser::setResizeMode(ResizeMode mode)
     d->tree->header()->setSectionResizeMode(1, mode == Stretch ? QHeaderView::Stretch
                                                                : QHeaderView::Interactive);
     d->tree->header()->setStretchLastSection(true);
+    d->limitNameColumn();
 }
 
 int QtTreePropertyBrowser::splitterPosition() const

@@ -76,6 +76,11 @@ public:
 signals:
     void currentItemChanged(QtBrowserItem *current);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    // The value texts of the managers (a bool's "True") are translated too.
+    void changeEvent(QEvent *event) override;
+
 private:
     void registerFactory(QtAbstractPropertyManager *manager,
                          QtAbstractEditorFactoryBase *factory);

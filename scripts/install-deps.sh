@@ -3,7 +3,8 @@
 # only those that are missing.
 set -euo pipefail
 packages=(g++ cmake make pkg-config ccache qtbase5-dev libqt5serialport5-dev libqt5svg5-dev
-          qttools5-dev-tools libqwt-qt5-dev libboost-dev libtinyxml2-dev binutils xvfb xauth)
+          qttools5-dev qttools5-dev-tools qttranslations5-l10n libqwt-qt5-dev libboost-dev
+          libtinyxml2-dev binutils xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

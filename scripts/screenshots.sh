@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Makes the README's pictures in a real window under Xvfb: kalvio with the first
-# catalogue sensor offline (docs/kalvio-window.png) and connected to the IO-Link
-# master simulator with live data (docs/kalvio-live.png), and the link monitor
-# during a connect (docs/kalvio-link-monitor.png).
+# catalogue sensor connected to the IO-Link master simulator, live data on, at
+# 1280x800 and at 1920x1080, in English and in German
+# (docs/kalvio-<language>-<width>x<height>.png), and the link monitor during a
+# connect (docs/kalvio-link-monitor.png).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 docs=$root/docs
 # Connecting reads every parameter first; then some seconds of live data.
-seconds=${RUN_SECONDS:-25}
+seconds=${RUN_SECONDS:-20}
 
 configure=()
 [ -f "$build/CMakeCache.txt" ] || configure=(-DBUILD_TESTING=OFF)
@@ -23,8 +24,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-start_simulator "$bin/iolink-master-sim" "$work"
+# A size saved by an earlier session must not change the pictures.
+export XDG_CONFIG_HOME=$work/config
 
 sensor=$("$bin/kalvio" --list | sed -n 's/^  sensor [^:]*: //p' | head -n1)
 [ -n "$sensor" ] || { echo "No plug-in lists a sensor." >&2; exit 1; }
@@ -33,12 +34,21 @@ shoot() { # <picture> <milliseconds> <kalvio arguments...>
     local picture=$1 ms=$2
     shift 2
     rm -f "$picture"
+    # A fresh simulator each time, so that every picture starts from the same sensor.
+    start_simulator "$bin/iolink-master-sim" "$work"
     xvfb-run -a -s "-screen 0 1920x1080x24" \
-        "$bin/kalvio" --open "$sensor" "$@" --screenshot "$picture" --quit-after "$ms"
+        "$bin/kalvio" --open "$sensor" --port "$device" --connect "$device" "$@" \
+        --screenshot "$picture" --quit-after "$ms"
+    stop_simulator
+    sim_pid=""
     [ -s "$picture" ] || { echo "No picture written: $picture" >&2; exit 1; }
     echo "$picture"
 }
-shoot "$docs/kalvio-window.png" 3000
-shoot "$docs/kalvio-live.png" $((seconds * 1000)) --port "$device" --connect "$device"
+for language in en de; do
+    for size in 1280x800 1920x1080; do
+        shoot "$docs/kalvio-$language-$size.png" $((seconds * 1000)) \
+            --language "$language" --size "$size"
+    done
+done
 # Some seconds into the connect: the parameter reads on the line.
-shoot "$docs/kalvio-link-monitor.png" 5000 --port "$device" --connect "$device" --link-monitor
+shoot "$docs/kalvio-link-monitor.png" 5000 --link-monitor

@@ -1,5 +1,6 @@
 #include "window/sensorwindow.h"
 
+#include "chart/processdatapanel.h"
 #include "tree/descriptionreader.h"
 #include "window/sensorwindowstate.h"
 #include "window/sensorwindowui.h"
@@ -49,14 +50,16 @@ void SensorWindow::changeEvent(QEvent *event)
     const QList<QTreeWidgetItem *> &items = state->processDataItems;
     for (int row = 0; row < items.size(); ++row)
         items.at(row)->setText(0, categoryLabels.value(row) + QStringLiteral("     "));
-    // Rows by position: output 1, output 2, signal state; a shorter panel has fewer.
-    const QString stateTexts[] = {tr("Off"), tr("Off"), tr("No")};
-    for (int row = 0; row < items.size() && row < 3; ++row)
-        items.at(row)->setText(1, stateTexts[row]);
     if (state->processDataTree)
         state->processDataTree->resizeColumnToContents(0);
 
     retranslateWindowTexts();
+    // After the output refresh that retranslateWindowTexts runs: the readings
+    // shown stay, in the new language; without a sensor there are none.
+    if (connected)
+        retranslateReadings(items);
+    else
+        showNoReadings(items);
     languageChanging = false;
     enableTreeDataHandling(true);
 }

@@ -85,6 +85,7 @@ void SensorWindow::closeEvent(QCloseEvent *event)
 void SensorWindow::retranslateWindowTexts()
 {
     setPressurePlotTitle();
+    state->propertyDock->setWindowTitle(tr("Property tree"));
     if (state->processDataDock)
         state->processDataDock->setWindowTitle(tr(" Process data"));
 

@@ -17,7 +17,7 @@ namespace Core {
 // central frame that holds the chart.
 class SensorWindowUi
 {
-    Q_DECLARE_TR_FUNCTIONS(SensorWindow)
+    Q_DECLARE_TR_FUNCTIONS(OrvexSensorPlugin::Core::SensorWindow)
 
 public:
     QAction *actionSave_Settings = nullptr;

@@ -31,6 +31,10 @@ void addOptions(QCommandLineParser &parser)
          QStringLiteral("file")},
         {QStringLiteral("quit-after"), QStringLiteral("Quit after this many milliseconds."),
          QStringLiteral("ms")},
+        {QStringLiteral("size"),
+         QStringLiteral("Open the main window at this size, e.g. 1920x1080 "
+                        "(else as it was last closed, or 1280x800)."),
+         QStringLiteral("WxH")},
         {QStringLiteral("trace"),
          QStringLiteral("Write every frame on the lines, decoded, to this CSV file."),
          QStringLiteral("file")},
@@ -74,6 +78,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
         result.quitAfterMs = parser.value(QStringLiteral("quit-after")).toInt(&ok);
         if (!ok || result.quitAfterMs < 0)
             result.error = QStringLiteral("--quit-after wants a number of milliseconds");
+    }
+    if (parser.isSet(QStringLiteral("size"))) {
+        const QStringList parts = parser.value(QStringLiteral("size")).split(QLatin1Char('x'));
+        if (parts.size() == 2)
+            result.size = QSize(parts[0].toInt(), parts[1].toInt());
+        if (!result.size.isValid() || result.size.isEmpty())
+            result.error = QStringLiteral("--size wants a width and height such as 1280x800");
     }
     if (!result.connectPort.isEmpty() && result.openSensor.isEmpty())
         result.error = QStringLiteral("--connect needs a sensor opened with --open");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,7 @@ struct CommandLine
     QString screenshot;
     int quitAfterMs = -1;
     QString pluginDir;
+    QSize size;     // invalid: as last closed, else 1280 x 800
     QString trace;           // CSV file for every frame on the lines
     bool linkMonitor = false;
     QString error;  // non-empty: the arguments make no sense

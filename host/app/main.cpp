@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPointer>
+#include <QSettings>
 #include <QTimer>
 
 #include <cstdio>
@@ -141,6 +142,23 @@ void scheduleQuit(Kalvio::MainWindow &window, const Kalvio::CommandLine &command
     });
 }
 
+// Automated runs (--quit-after, --screenshot) neither use nor change the size
+// the user left the window at.
+bool isAutomated(const Kalvio::CommandLine &commandLine)
+{
+    return commandLine.quitAfterMs >= 0 || !commandLine.screenshot.isEmpty();
+}
+
+void restoreSize(Kalvio::MainWindow &window, const Kalvio::CommandLine &commandLine,
+                 const QSettings &layout)
+{
+    if (commandLine.size.isValid())
+        window.resize(commandLine.size);
+    else if (isAutomated(commandLine)
+             || !window.restoreGeometry(layout.value(QStringLiteral("geometry")).toByteArray()))
+        window.resize(1280, 800);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -179,7 +197,9 @@ int main(int argc, char *argv[])
     if (!startTrace(window, commandLine))
         return 1;
     window.linkMonitor()->setVisible(commandLine.linkMonitor);
-    window.resize(1180, 760);
+    QSettings layout(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kalvio"),
+                     QStringLiteral("kalvio"));
+    restoreSize(window, commandLine, layout);
     window.show();
     if (!openRequestedSensor(window, commandLine))
         return 1;
@@ -188,6 +208,8 @@ int main(int argc, char *argv[])
     Kalvio::IdleQuitter quitter;
     scheduleQuit(window, commandLine, quitter, exitCode);
     const int result = app.exec();
+    if (!isAutomated(commandLine))
+        layout.setValue(QStringLiteral("geometry"), window.saveGeometry());
     window.closeAllSensors();
     window.linkRecorder()->flush(); // the last rows reach the trace too
     return result != 0 ? result : exitCode;

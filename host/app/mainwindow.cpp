@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/moduletranslations.h"
 #include "app/plugindock.h"
 #include "app/pluginloader.h"
 #include "app/portwatcher.h"
@@ -21,7 +22,6 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QTranslator>
 
 namespace Kalvio {
 
@@ -34,7 +34,7 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
     , m_dock(new PluginDock(this))
     , m_linkRecorder(new LinkMonitor::LinkRecorder(this))
     , m_linkMonitor(new LinkMonitor::LinkMonitorDock(this))
-    , m_translator(new QTranslator(this))
+    , m_translations(new ModuleTranslations(this))
 {
     setObjectName(QStringLiteral("KalvioMainWindow"));
     setWindowTitle(QStringLiteral("Kalvio"));
@@ -48,6 +48,12 @@ MainWindow::MainWindow(const PluginLoader &loader, QWidget *parent)
     m_broker->setLinkTap(m_linkRecorder);
     addDockWidget(Qt::BottomDockWidgetArea, m_linkMonitor);
     m_linkMonitor->hide();
+    // Each module's translation lies beside it; the host libraries beside the program.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    for (const char *module : {"kalvio", "Utils", "PropertyBrowser"})
+        m_translations->addModule(programFolder, QLatin1String(module));
+    for (const auto &plugin : loader.plugins())
+        m_translations->addModuleFile(plugin->fileName());
     createMenus();
     retranslate();
     statusBar();
@@ -291,12 +297,7 @@ void MainWindow::setLanguage(const QString &code)
 {
     ExtensionSystem::Globals::setLanguage(code.toStdString());
     (code == QLatin1String("de") ? m_germanAction : m_englishAction)->setChecked(true);
-    QCoreApplication::removeTranslator(m_translator);
-    const QString folder = QCoreApplication::applicationDirPath();
-    const QString name = QStringLiteral("kalvio_") + code;
-    if (m_translator->load(name, folder + QStringLiteral("/translations"))
-        || m_translator->load(name, folder))
-        QCoreApplication::installTranslator(m_translator);
+    m_translations->setLanguage(code);
     // The plug-in windows relabel themselves on this event, translator or not.
     for (const Session &session : qAsConst(m_sessions)) {
         if (session.subWindow && session.subWindow->widget()) {

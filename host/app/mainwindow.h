@@ -9,7 +9,6 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QTranslator;
 
 namespace ExtensionSystem {
 class PluginInterface;
@@ -23,6 +22,7 @@ class LinkRecorder;
 namespace Kalvio {
 
 class SerialConnectionBroker;
+class ModuleTranslations;
 class PluginDock;
 class PluginLoader;
 class PortWatcher;
@@ -91,7 +91,7 @@ private:
     PluginDock *m_dock;
     LinkMonitor::LinkRecorder *m_linkRecorder;
     LinkMonitor::LinkMonitorDock *m_linkMonitor;
-    QTranslator *m_translator;
+    ModuleTranslations *m_translations;
     QList<Session> m_sessions;
     // Plug-in objects scheduled for deletion; deleted outright at shutdown.
     QList<QPointer<ExtensionSystem::PluginInterface>> m_released;

@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QObject>
-#include <QPointer>
 
 class QAction;
 class QMenu;
@@ -12,7 +11,7 @@ namespace Kalvio {
 
 // The part of a menu that lists a sensor window's docks and tool bars as
 // checkable entries, so that a closed dock or a hidden tool bar can be shown
-// again. The entries are the docks' and tool bars' own toggle actions, found
+// again. The entries follow the docks' and tool bars' own toggle actions, found
 // among the window's children; the plug-in is not asked for anything.
 class SensorViewMenu : public QObject
 {
@@ -28,9 +27,11 @@ public:
     QList<QAction *> entries() const;
 
 private:
+    void addEntry(QWidget *widget, QAction *toggle);
+
     QMenu *m_menu;
     QAction *m_separator;
-    QList<QPointer<QAction>> m_entries;
+    QList<QAction *> m_entries; // owned by this object
 };
 
 } // namespace Kalvio

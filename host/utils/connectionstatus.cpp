@@ -1,5 +1,6 @@
 #include "utils/connectionstatus.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -29,6 +30,13 @@ void ConnectionStatus::setConnected(bool connected)
     m_connected = connected;
     updateView();
     emit connectedChanged(connected);
+}
+
+void ConnectionStatus::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        updateView();
+    QWidget::changeEvent(event);
 }
 
 void ConnectionStatus::updateView()

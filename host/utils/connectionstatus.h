@@ -25,6 +25,9 @@ public slots:
 signals:
     void connectedChanged(bool connected);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void updateView();
 

@@ -6,6 +6,8 @@
 
 #include <qwt_plot.h>
 #include <qwt_plot_curve.h>
+#include <qwt_scale_draw.h>
+#include <qwt_scale_widget.h>
 
 #include <random>
 
@@ -49,6 +51,9 @@ private slots:
     void decimatedDrawingCoversTheSamePixels();
     void extremesAndBoundsMatchAScan();
     void viewFollowsNewestUntilPannedWithinOffsets();
+    void newPointsPaintedAsAFullRedrawWould();
+    void timeLabelsNeverOverlap_data();
+    void timeLabelsNeverOverlap();
     void thresholdDrag_data();
     void thresholdDrag();
 };
@@ -152,10 +157,11 @@ void TestGenericChart::viewFollowsNewestUntilPannedWithinOffsets()
     for (int i = 0; i < 1000; ++i)
         chart.appendDataAt(0, 1.0e6 + i * 100.0, i, 0.0);
     chart.updateChart(false);
-    const double newest = 1.0e6 + 99900.0;
-    QCOMPARE(bounds(chart.poPlot(0), QwtPlot::xBottom), qMakePair(newest - 10000.0, newest));
+    const double newest = 1.0e6 + 99900.0, lead = 1250.0; // an eighth of the span ahead
+    QCOMPARE(bounds(chart.poPlot(0), QwtPlot::xBottom), qMakePair(newest + lead - 1e4,
+                                                                  newest + lead));
     QCOMPARE(bounds(chart.timelinePlot()), qMakePair(-42.0, 260.0));
-    QCOMPARE(bounds(chart.timelinePlot(), QwtPlot::xBottom), qMakePair(1.0e6, newest));
+    QCOMPARE(bounds(chart.timelinePlot(), QwtPlot::xBottom), qMakePair(1.0e6, newest + lead));
 
     // A drag of 100 pixels to the right shows earlier data; new points leave the view alone.
     QWidget *canvas = chart.poPlot(0)->canvas();
@@ -169,7 +175,7 @@ void TestGenericChart::viewFollowsNewestUntilPannedWithinOffsets()
     chart.appendDataAt(0, newest + 100.0, 1.0, 0.0);
     chart.updateChart(false);
     QVERIFY(!chart.isFollowingNewest());
-    QCOMPARE(chart.viewEnd(), newest - 100 * perPixel);
+    QCOMPARE(chart.viewEnd(), newest + lead - 100 * perPixel);
 
     // The view stops the pan offsets beyond the first and the newest point.
     chart.setView(0.0, 10000.0);
@@ -190,8 +196,74 @@ void TestGenericChart::viewFollowsNewestUntilPannedWithinOffsets()
     QApplication::sendEvent(canvas, &wheel);
     QCOMPARE(bounds(chart.poPlot(0)), qMakePair(v - (v + 1.0) * 0.8, v + (10.0 - v) * 0.8));
     QTest::mouseDClick(canvas, Qt::LeftButton, Qt::NoModifier, centre);
-    QCOMPARE(qMakePair(reset.count(), chart.viewEnd()), qMakePair(1, newest + 100.0));
+    QCOMPARE(qMakePair(reset.count(), chart.viewEnd()), qMakePair(1, newest + 100.0 + lead));
     QCOMPARE(bounds(chart.poPlot(0)), qMakePair(-1.0, 10.0));
+}
+
+// Points that fit the view are painted onto the last picture, which then shows what a full
+// redraw shows: the plot and the overview strip, across a gap and around a run of NaN.
+void TestGenericChart::newPointsPaintedAsAFullRedrawWould()
+{
+    GenericChart chart(1, nullptr, nullptr, true, false);
+    chart.setScale(0, -1.0, 10.0);
+    chart.setLiveSpan(10000.0);
+    chart.resize(500, 300);
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    double t = 1.0e6;
+    auto add = [&](int points, double nanFrom) {
+        for (int i = 0; i < points; ++i, t += 65.0)
+            chart.appendDataAt(0, t, i >= nanFrom ? qQNaN() : 5.0 + 4.0 * std::sin(t / 700.0), 0);
+        chart.updateChart(false);
+        QCoreApplication::processEvents();
+    };
+    add(40, 99);
+    chart.setView(1.0e6, 1.0e6 + 10000.0); // room for all points to come
+    QCoreApplication::processEvents();
+    const int redraws = chart.fullRedrawCount();
+    for (const auto &moment : {QPair<int, double>{1, 9}, {9, 4}, {6, 9}, {30, 99}}) {
+        add(moment.first, moment.second);
+        if (moment.first == 6)
+            t += 800.0; // a gap: the line skips columns
+        QCOMPARE(chart.fullRedrawCount(), redraws);
+        for (QwtPlot *plot : {chart.poPlot(0), chart.timelinePlot()}) {
+            const QImage painted = plot->canvas()->grab().toImage();
+            plot->replot();
+            const QImage full = plot->canvas()->grab().toImage();
+            QCOMPARE(painted, full);
+        }
+    }
+}
+
+void TestGenericChart::timeLabelsNeverOverlap_data()
+{
+    QTest::addColumn<double>("span");
+    QTest::newRow("milliseconds, the widest labels") << 1500.0;
+    QTest::newRow("seconds") << 60000.0;
+    QTest::newRow("hours") << 6 * 3600e3;
+}
+
+// At any width the time axis gets as many labels as fit side by side.
+void TestGenericChart::timeLabelsNeverOverlap()
+{
+    QFETCH(double, span);
+    GenericChart chart(1, nullptr, nullptr, true, false);
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    for (int width : {250, 330, 480, 800, 1280, 1900, 2500}) {
+        chart.resize(width, 300);
+        QCoreApplication::processEvents();
+        chart.setView(1.7e12, 1.7e12 + span);
+        const QwtPlot *plot = chart.poPlot(0);
+        const QwtScaleDraw *draw = plot->axisScaleDraw(QwtPlot::xBottom);
+        const QFont font = plot->axisWidget(QwtPlot::xBottom)->font();
+        QList<QRectF> labels;
+        for (double tick : plot->axisScaleDiv(QwtPlot::xBottom).ticks(QwtScaleDiv::MajorTick))
+            labels << draw->labelRect(font, tick).translated(draw->labelPosition(tick));
+        QVERIFY2(labels.size() >= 1 + width / 400, qPrintable(QString::number(width)));
+        for (int i = 1; i < labels.size(); ++i)
+            QVERIFY2(labels[i - 1].right() < labels[i].left(), qPrintable(QString::number(width)));
+    }
 }
 
 void TestGenericChart::thresholdDrag_data()

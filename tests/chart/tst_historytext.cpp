@@ -40,22 +40,27 @@ void TestHistoryText::writtenAndReadBitForBit_data()
     QTest::newRow("example of the format description")
         << Points{{1733468988123, 1.234, 5.678},
                   {1733468988188, 1.24, bitCast<double>(0xfff8000000000000ULL)}}
-        << QChar(';') << "history;1;1;2;1733468988123;1.234;5.678;1733468988188;1.24;-nan";
-    QTest::newRow("shortest texts: fraction, negative zero, subnormal, largest")
-        << Points{{0.5, -0.0, 5e-324}, {1e300, 0.1, 1.7976931348623157e+308},
+        << QChar(';') << "history;2;1;2;1733468988123;1.234;5.678;65;1.24;-nan";
+    QTest::newRow("shortest texts: negative zero time written whole, subnormal, largest")
+        << Points{{-0.0, -0.0, 5e-324}, {1e300, 0.1, 1.7976931348623157e+308},
                   {1e300, 0.30000000000000004, -1e-300}}
-        << QChar(';') << "history;1;1;3;0.5;-0;5e-324;1e+300;0.1;1.7976931348623157e+308;"
-                         "1e+300;0.30000000000000004;-1e-300";
-    QTest::newRow("infinities, quiet NaN and NaN with payload")
+        << QChar(';') << "history;2;1;3;t-0;-0;5e-324;1e+300;0.1;1.7976931348623157e+308;"
+                         "0;0.30000000000000004;-1e-300";
+    QTest::newRow("infinities, NaNs with payload, repeated values left out")
         << Points{{7, inf, -inf}, {8, qQNaN(), bitCast<double>(0xfff4000000abcdefULL)},
-                  {9, bitCast<double>(0x7ff0000000000123ULL), 2}}
-        << QChar(';') << "history;1;1;3;7;inf;-inf;8;nan;nan(fff4000000abcdef);"
-                         "9;nan(7ff0000000000123);2";
-    QTest::newRow("empty history") << Points{} << QChar(';') << "history;1;1;0";
+                  {9, bitCast<double>(0x7ff0000000000123ULL), 2},
+                  {9.5, bitCast<double>(0x7ff0000000000123ULL), 2}}
+        << QChar(';') << "history;2;1;4;7;inf;-inf;1;nan;nan(fff4000000abcdef);"
+                         "1;nan(7ff0000000000123);2;0.5;;";
+    QTest::newRow("value seen before named by its place among the recent ones")
+        << Points{{1, 0.30000000000000004, 7}, {2, 0.5, 7}, {3, 0.30000000000000004, 7},
+                  {4, 0.5, 7.5}, {5, 0.25, 7}}
+        << QChar(';') << "history;2;1;5;1;0.30000000000000004;7;1;0.5;;1;r1;;1;r1;7.5;1;0.25;7";
+    QTest::newRow("empty history") << Points{} << QChar(';') << "history;2;1;0";
     QTest::newRow("tab separator") << Points{{100, 1.5, 2.5}} << QChar('\t')
-                                   << "history\t1\t1\t1\t100\t1.5\t2.5";
+                                   << "history\t2\t1\t1\t100\t1.5\t2.5";
     QTest::newRow("separator that numbers use: written with ;") << Points{{100, -1.5, 2.5}}
-        << QChar('-') << "history;1;1;1;100;-1.5;2.5";
+        << QChar('-') << "history;2;1;1;100;-1.5;2.5";
 }
 
 void TestHistoryText::writtenAndReadBitForBit()
@@ -89,12 +94,19 @@ void TestHistoryText::textIsReadOrRefused_data()
     auto refused = [](const char *name, const QString &text, char separator = ';') {
         QTest::newRow(name) << text << QChar(separator) << QString();
     };
-    QTest::newRow("well-formed") << "history;1;1;1;10;2;3" << QChar(';') << "history;1;1;1;10;2;3";
-    QTest::newRow("exponent and infinity spelt out")
+    QTest::newRow("version 1") << "history;1;1;1;10;2;3" << QChar(';') << "history;2;1;1;10;2;3";
+    QTest::newRow("version 1, exponent and infinity spelt out")
         << "history;1;1;2;1E3;infinity;-2.5e-1;1000;-0;nan" << QChar(';')
-        << "history;1;1;2;1000;inf;-0.25;1000;-0;nan";
+        << "history;2;1;2;1000;inf;-0.25;0;-0;nan";
+    QTest::newRow("version 2, whole time, repeats, exponent")
+        << "history;2;1;3;t5;1;2;0.5;;;1e1;;7" << QChar(';') << "history;2;1;3;5;1;2;0.5;;;10;;7";
     refused("unknown first field", "hist;1;1;0;1;2;3");
-    refused("unknown format version", "history;2;1;1;0;1;2");
+    refused("unknown format version", "history;3;1;1;0;1;2");
+    refused("version 1: value left out", "history;1;1;2;10;2;3;11;;3");
+    refused("version 2: first value left out", "history;2;1;1;10;;3");
+    refused("version 2: recent value not seen", "history;2;1;2;10;2;3;1;r1;3");
+    refused("version 2: negative difference", "history;2;1;2;10;2;3;-1;2;3");
+    refused("version 2: whole time before the last", "history;2;1;2;10;2;3;t9;2;3");
     refused("more rows than the chart has", "history;1;2;0;0");
     refused("fewer points than counted", "history;1;1;2;10;2;3");
     refused("trailing separator", "history;1;1;1;10;2;3;");

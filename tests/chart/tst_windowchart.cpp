@@ -124,14 +124,14 @@ void WindowChartTest::unitsEndToEnd_data()
     // | the dragged point at the sensor in bar x 1000 | the panel's pressure.
     QTest::addColumn<QString>("seen");
     QTest::newRow("bar, not rounded") << 0 << 3.0 << "0001" << 1 / 3.0
-        << "2.5 2.5 | Pressure (bar) | -1..10 | -1..10 | 0bb8 |   0.333333";
+        << "2.5 2.5 | Pressure (bar) | -1..10 | -1..10 | 0bb8 |   0.333333 bar";
     QTest::newRow("psi: 14.504 a bar, rounded to 3 decimals") << 1 << 29.008 << "7fff"
         << 158417.523
-        << "36.26 36.26 | Pressure (psi) | -14.504..145.04 | -14.504..145.04 | 07d0 |   158418";
+        << "36.26 36.26 | Pressure (psi) | -14.504..145.04 | -14.504..145.04 | 07d0 |   158418 psi";
     QTest::newRow("MPa") << 2 << 0.45 << "0001" << 0.033
-        << "0.25 0.25 | Pressure (MPa) | -0.1..1 | -0.1..1 | 1194 |   0.033";
+        << "0.25 0.25 | Pressure (MPa) | -0.1..1 | -0.1..1 | 1194 |   0.033 MPa";
     QTest::newRow("kPa: overview strip one range higher") << 3 << 125.0 << "ffff" << -33.333
-        << "250 250 | Pressure (kPa) | -100..1000 | -100..1010 | 04e2 |   -33.333";
+        << "250 250 | Pressure (kPa) | -100..1000 | -100..1010 | 04e2 |   -33.333 kPa";
 }
 
 // The sensor works in a unit: a full read, a dragged mark and a poll answer go through it.
@@ -177,12 +177,12 @@ void WindowChartTest::outputsPerPinFunction_data()
     // Mark 0 or 1 (x) dragged to a value (y): the four points afterwards, the one to be written.
     QTest::addColumn<QPointF>("drag");
     QTest::addColumn<QString>("points");
-    const QString axes = "Pressure (bar) | -1..10 step 2  | off", names = "| 0 volt 10 volt |";
+    const QString axes = "Pressure (bar) | -1..10 step 2 bar | off", names = "| 0 volt 10 volt |";
     const QString switching = "SettingsPointsPressureA2 OnDelay2 OffDelay2 NONCA2 " + names;
     const QString analog = "AnalogPointsPressure AnalogMode ";
     QTest::newRow("as opened: both outputs' points set") << Ints{}
         << "2.5/5 |  | -1..10 step 2 Pressure (bar) | 4..20 step 2 Current (mA)"
-        << "SettingsPointsPressureA2 " + analog + names + " Off" << QPointF(0, 3.5)
+        << "SettingsPointsPressureA2 " + analog + names + " –" << QPointF(0, 3.5)
         << "3.5 2 3.5 6 ThresholdsPressure1A2 3.5";
     QTest::newRow("both switching: combo on output 1, kept at the maximum") << Ints{0, 0, 0, 0}
         << "1/2 combo | " + axes << switching + " Off" << QPointF(1, 12.75)
@@ -215,7 +215,11 @@ void WindowChartTest::outputsPerPinFunction()
     QFETCH(QString, points);
     auto w = window(pins.mid(0, 3), pins.value(4)); // the fifth: output 1's points hidden
     SensorWindowState &s = Access::state(*w);
+    Access::connected(*w) = true; // offline, the panel shows no readings at all
+    if (!pins.isEmpty())
+        Access::refreshOutputs(*w);
     s.outputCombo->setCurrentIndex(pins.value(3)); // its signal refreshes the outputs
+    Access::connected(*w) = false;
     Utils::ThresholdWindowWidget *o = s.thresholdWindow;
     QwtPlot *p = s.chart->poPlot(0);
     QCOMPARE(QStringLiteral("%1/%2").arg(o->lowerMark()).arg(o->upperMark())
@@ -255,28 +259,29 @@ void WindowChartTest::processData_data()
     QTest::addColumn<QString>("panel"); // and the chart's current value, the analog marker
     const double inf = qInf(), no = qQNaN();
     QTest::newRow("03e8 is 1 bar; 5: output 1 on, signal too low") << "0011223303e80005" << ""
-        << 1.0 << inf << "On*|Off|Signal too low*|  1 1.00";
+        << 1.0 << inf << "On*|Off|Signal too low*|  1 bar 1.00";
     QTest::newRow("upper-case, F: all on") << "0011223303E8000F" << "" << 1.0 << inf
-                                           << "On*|On*|Signal too low*|  1 1.00";
+                                           << "On*|On*|Signal too low*|  1 bar 1.00";
     QTest::newRow("ffff is -1; 2: output 2") << "00112233ffff0002" << "" << -0.001 << -inf
-                                             << "Off|On*|OK|  -0.001 -0.00";
+                                             << "Off|On*|OK|  -0.001 bar -0.00";
     QTest::newRow("8000 is the lowest") << "0011223380000000" << "" << -32.768 << -inf
-                                        << "Off|Off|OK|  -32.768 -32.77";
+                                        << "Off|Off|OK|  -32.768 bar -32.77";
     QTest::newRow("only the last 8 digits, 5 to 7 ignored") << "ffff00000003e8fff4" << ""
-        << 1.0 << inf << "Off|Off|Signal too low*|  1 1.00";
+        << 1.0 << inf << "Off|Off|Signal too low*|  1 bar 1.00";
     QTest::newRow("unreadable pressure: 0") << "00000000-fz80001" << "" << 0.0 << no
-                                            << "On*|Off|OK|  0 0.00";
+                                            << "On*|Off|OK|  0 bar 0.00";
     QTest::newRow("unreadable status: off") << "0000000003e8000g" << "" << 1.0 << inf
-                                            << "Off|Off|OK|  1 1.00";
-    QTest::newRow("fewer than 8 digits") << "03e803" << "" << 0.0 << no << "Off|Off|OK|  0 0.00";
+                                            << "Off|Off|OK|  1 bar 1.00";
+    QTest::newRow("fewer than 8 digits") << "03e803" << "" << 0.0 << no
+                                         << "Off|Off|OK|  0 bar 0.00";
     QTest::newRow("output 2 analog, voltage: 3.25 bar is 5 V; its row blank")
-        << "000000000cb20003" << "voltage" << 3.25 << 5.0 << "On*| |OK|  3.25 3.25 5.00";
+        << "000000000cb20003" << "voltage" << 3.25 << 5.0 << "On*| |OK|  3.25 bar 3.25 5.00";
     QTest::newRow("current: 3.25 bar is 12 mA") << "000000000cb20000" << "current" << 3.25
-                                                << 12.0 << "Off| |OK|  3.25 3.25 12.00";
+                                                << 12.0 << "Off| |OK|  3.25 bar 3.25 12.00";
     QTest::newRow("live data off") << "0011223303e80007" << "not live" << no << no
-                                   << "Off|Off|OK| 0 --";
+                                   << "–|–|–|– --";
     QTest::newRow("not connected") << "0011223303e80007" << "not connected" << no << no
-                                   << "Off|Off|OK| 0 --";
+                                   << "–|–|–|– --";
 }
 
 // A poll answer's hex digits end on the chart and in the panel.
@@ -305,7 +310,7 @@ void WindowChartTest::processData()
     QTest::qWait(2);
     Access::receive(*w, "0000000000000000"); // nothing set turns every indicator back
     QVERIFY(h.size() == 2 && h.time(1) > h.time(0)); // stamped with the arrival time
-    QCOMPARE(::panel(*w), setup.isEmpty() ? "Off|Off|OK|  0" : "Off| |OK|  0");
+    QCOMPARE(::panel(*w), setup.isEmpty() ? "Off|Off|OK|  0 bar" : "Off| |OK|  0 bar");
 }
 
 void WindowChartTest::historyExportClearAndPrint()

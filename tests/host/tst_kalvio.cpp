@@ -153,8 +153,9 @@ private slots:
         for (QWidget *widget : hidden) {
             widget->hide();
             const auto entry = std::find_if(entries.begin(), entries.end(),
-                [widget](QAction *a) { return a->isCheckable() && a->parent() == widget; });
-            QVERIFY2(entry != entries.end(), qPrintable(widget->windowTitle()));
+                [widget](QAction *a) { return a->data().value<QObject *>() == widget; });
+            QVERIFY2(entry != entries.end(), qPrintable(widget->objectName()));
+            QVERIFY((*entry)->text() != "toolBar" && (*entry)->text() == (*entry)->text().trimmed());
             QVERIFY(!(*entry)->isChecked());
             (*entry)->trigger();
             QVERIFY(widget->isVisible());

@@ -239,6 +239,9 @@ void TestSettings::openingFiles_data()
     const QByteArray chart = "<chartdata data=\"%1\"/>";
     const QByteArray both = "<pluginsettings>" + list + chart + "</pluginsettings></root>";
     row("complete file", head + both, "", 4, true, true);
+    row("file written with history version 1", head + "<pluginsettings>" + list
+        + "<chartdata data=\"history;1;1;1;1733468988123;0.5;4\"/></pluginsettings></root>",
+        "", 4, true, true);
     row("no chart data applies the parameters",
         head + "<pluginsettings>" + list + "</pluginsettings></root>", "", 4, false);
     row("parameter element without data applies the history",

@@ -463,7 +463,7 @@ private slots:
         QStringList panel; // labels of the process-data rows, states of the first three
         for (QTreeWidgetItem *item : s.processDataItems)
             panel << item->text(0) + (panel.size() < 3 ? "|" + item->text(1) : QString());
-        QCOMPARE(panel, (QStringList{"Ausgang 1     |Off", "Ausgang 2     |Off", "Sig     |No",
+        QCOMPARE(panel, (QStringList{"Ausgang 1     |–", "Ausgang 2     |–", "Sig     |–",
                                      "W     "}));
         // The window's own texts are redone with the port and output selections kept.
         QCOMPARE(f.window->windowTitle(), QStringLiteral("Fixture sensor (/dev/ttyX)"));

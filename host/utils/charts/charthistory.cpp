@@ -38,6 +38,17 @@ void ChartHistory::Summary::merge(const Summary &other)
     nonFinite += other.nonFinite;
 }
 
+ChartHistory::Chunk::Chunk()
+    : times(ChunkSize)
+    , values{ValueColumn(ChunkSize), ValueColumn(ChunkSize)}
+{
+    for (int s = 0; s < 2; ++s) {
+        all[s].reset();
+        for (Summary &run : runs[s])
+            run.reset();
+    }
+}
+
 ChartHistory::ChartHistory() = default;
 ChartHistory::~ChartHistory() = default;
 ChartHistory::ChartHistory(ChartHistory &&other) noexcept = default;
@@ -48,20 +59,16 @@ bool ChartHistory::append(double timeMs, double value, double analog)
     if (!std::isfinite(timeMs) || (m_size > 0 && timeMs < lastTime()))
         return false;
     const std::size_t offset = m_size % ChunkSize;
-    if (offset == 0) {
-        // Left uninitialised: a chunk's points are written before they are read.
-        std::unique_ptr<Chunk> chunk(new Chunk);
-        for (int s = 0; s < 2; ++s) {
-            chunk->all[s].reset();
-            for (Summary &run : chunk->runs[s])
-                run.reset();
-        }
-        m_chunks.push_back(std::move(chunk));
-    }
+    if (offset == 0)
+        m_chunks.push_back(std::make_unique<Chunk>());
     Chunk &chunk = *m_chunks.back();
-    chunk.times[offset] = timeMs;
-    chunk.values[Value][offset] = value;
-    chunk.values[Analog][offset] = analog;
+    chunk.times.append(timeMs);
+    chunk.values[Value].append(value);
+    chunk.values[Analog].append(analog);
+    if (offset + 1 == ChunkSize) {
+        chunk.values[Value].seal();
+        chunk.values[Analog].seal();
+    }
     chunk.runs[Value][offset / RunSize].add(value);
     chunk.runs[Analog][offset / RunSize].add(analog);
     chunk.all[Value].add(value);
@@ -79,12 +86,12 @@ void ChartHistory::clear()
 
 double ChartHistory::time(std::size_t i) const
 {
-    return m_chunks[i / ChunkSize]->times[i % ChunkSize];
+    return m_chunks[i / ChunkSize]->times.at(i % ChunkSize);
 }
 
 double ChartHistory::value(std::size_t i, Series series) const
 {
-    return m_chunks[i / ChunkSize]->values[series][i % ChunkSize];
+    return m_chunks[i / ChunkSize]->values[series].at(i % ChunkSize);
 }
 
 std::size_t ChartHistory::lowerBound(double timeMs) const
@@ -153,9 +160,9 @@ void ChartHistory::add(Extremes &out, const Summary &summary)
 void ChartHistory::scan(Series series, const Chunk &chunk, std::size_t from, std::size_t to,
                         Extremes &out) const
 {
-    const double *values = chunk.values[series];
+    const ValueColumn &values = chunk.values[series];
     for (std::size_t i = from; i < to; ++i) {
-        const double v = values[i];
+        const double v = values.at(i);
         if (std::isfinite(v)) {
             out.min = std::min(out.min, v);
             out.max = std::max(out.max, v);
@@ -206,15 +213,23 @@ ValueOverTime ChartHistory::toValueOverTime(Series series) const
     double *v = values.data();
     for (std::size_t c = 0; c < m_chunks.size(); ++c) {
         const std::size_t count = std::min(ChunkSize, m_size - c * ChunkSize);
-        std::copy_n(m_chunks[c]->times, count, t + c * ChunkSize);
-        std::copy_n(m_chunks[c]->values[series], count, v + c * ChunkSize);
+        const Chunk &chunk = *m_chunks[c];
+        for (std::size_t i = 0; i < count; ++i) {
+            t[c * ChunkSize + i] = chunk.times.at(i);
+            v[c * ChunkSize + i] = chunk.values[series].at(i);
+        }
     }
     return ValueOverTime(std::move(times), std::move(values));
 }
 
 std::size_t ChartHistory::memoryBytes() const
 {
-    return m_chunks.size() * sizeof(Chunk) + m_chunks.capacity() * sizeof(void *);
+    std::size_t bytes = m_chunks.capacity() * sizeof(void *);
+    for (const auto &chunk : m_chunks) {
+        bytes += sizeof(Chunk) + chunk->times.memoryBytes() + chunk->values[Value].memoryBytes()
+            + chunk->values[Analog].memoryBytes();
+    }
+    return bytes;
 }
 
 } // namespace Charts

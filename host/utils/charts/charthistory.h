@@ -1,6 +1,8 @@
 #pragma once
 
 #include "utils/utils_global.h"
+#include "utils/charts/timecolumn.h"
+#include "utils/charts/valuecolumn.h"
 #include "utils/charts/valueovertime.h"
 
 #include <cstddef>
@@ -13,8 +15,10 @@ namespace Charts {
 
 // History of one plot row: per point a time (ms since the epoch, never
 // decreasing), a value and an analog value. Points are kept in fixed-size
-// chunks, so growing never copies the history and costs 24 bytes a point plus
-// about 6 % for the cached extremes. Every run of 32 points and every chunk
+// chunks, so growing never copies the history; within a chunk, times are
+// offsets from its first time and values indices into a table of its distinct
+// values wherever that gives every number back exactly (see TimeColumn and
+// ValueColumn). Every run of 32 points and every chunk
 // keeps the minimum and maximum of its finite values, so that the extremes of
 // any index range are found without rescanning it.
 class UTILS_EXPORT ChartHistory
@@ -74,8 +78,9 @@ private:
     };
     struct Chunk
     {
-        double times[ChunkSize];
-        double values[2][ChunkSize];
+        Chunk();
+        TimeColumn times;
+        ValueColumn values[2];
         Summary runs[2][ChunkSize / RunSize];
         Summary all[2];
     };

@@ -16,6 +16,7 @@ class QGridLayout;
 class QLabel;
 class QMainWindow;
 class QTimer;
+class QWheelEvent;
 class QwtPlot;
 class QwtPlotMarker;
 class QwtPlotZoneItem;
@@ -24,14 +25,17 @@ namespace Utils {
 namespace Charts {
 
 class HistoryCurve;
+struct ChartRow;
 
 // Live chart of one or more plot rows. Each row records points of a value
 // (left axis) and an analog value (right axis), each stamped with its time of
-// arrival. The view follows the newest data until the user pans (left drag)
-// or zooms (wheel: time; Ctrl+wheel: value axis) with the mouse; a double
-// click or jumpToPlottingArea() returns to the live view. An overview strip
-// under the plots shows the whole history and the part in view; a click on
-// it centres the view there.
+// arrival. The live view follows the newest data with its end an eighth of the
+// span ahead of the newest point, and moves on when a point passes the end, so
+// that in between new points only add pixel columns to the picture. It follows
+// until the user pans (left drag) or zooms (wheel: time; Ctrl+wheel: value
+// axis) with the mouse; a double click or jumpToPlottingArea() returns to the
+// live view. An overview strip under the plots shows the whole history and the
+// part in view; a click on it centres the view there.
 class UTILS_EXPORT GenericChart : public QWidget
 {
     Q_OBJECT
@@ -108,6 +112,9 @@ public:
 
     // Redraws now; with jumpToNewest also returns to the live view.
     void updateChart(bool jumpToNewest);
+    // How often the plots were redrawn whole since the chart was made; new points
+    // that fit the view are painted onto the last picture instead.
+    int fullRedrawCount() const { return m_fullRedraws; }
 
     bool isFollowingNewest() const { return m_following; }
     double viewStart() const { return m_viewStart; }
@@ -130,24 +137,21 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct Row;
-
-    Row *rowAt(int row) const;
-    void applyYScale(Row &row);
-    void updateAxisTitles(Row &row);
-    void updateCurrentValue(Row &row);
-    void updateRightMarker(Row &row);
+    ChartRow *rowAt(int row) const;
     void scheduleRefresh();
     void refresh();
+    bool paintNewPoints();
     void applyView();
+    void fitTimeLabels(ChartRow &row);
     void limitView(double &start, double &end) const;
     double firstTime() const;
     double lastTime() const;
     double msPerPixel() const;
-    bool handleCanvasEvent(Row &row, QEvent *event);
+    bool handleCanvasEvent(ChartRow &row, QEvent *event);
+    bool handleWheel(ChartRow &row, QWheelEvent *event);
     bool handleTimelineEvent(QEvent *event);
 
-    std::vector<std::unique_ptr<Row>> m_rows;
+    std::vector<std::unique_ptr<ChartRow>> m_rows;
     QMainWindow *m_mainWindow;
     QGridLayout *m_grid = nullptr;
     QwtPlot *m_timeline = nullptr;
@@ -162,6 +166,7 @@ private:
     double m_viewEnd = 0.0;
     double m_timelineLow = 0.0;
     double m_timelineHigh = 100.0;
+    int m_fullRedraws = 0;
 };
 
 } // namespace Charts

@@ -28,6 +28,92 @@ QPointF pullInside(const QPointF &outer, const QPointF &inner, double xMin, doub
     return QPointF(x, outer.y() + f * (inner.y() - outer.y()));
 }
 
+// Collects the line pieces of one series, pixel column by pixel column.
+class PieceBuilder
+{
+public:
+    PieceBuilder(const ChartHistory &history, ChartHistory::Series series,
+                 const QwtScaleMap &xMap, const QwtScaleMap &yMap, const QRectF &canvasRect)
+        : m_history(history)
+        , m_series(series)
+        , m_xMap(xMap)
+        , m_yMap(yMap)
+        , m_yLow(canvasRect.top() - FarOutside)
+        , m_yHigh(canvasRect.bottom() + FarOutside)
+    {}
+
+    // One point; a value that is not finite breaks the line.
+    void addPoint(std::size_t i)
+    {
+        if (std::isfinite(valueAt(i)))
+            m_current.append(pointAt(i));
+        else
+            flush();
+    }
+
+    // The points [begin, end) of the column at pixel x: up to four point by
+    // point, more as first, minimum, maximum and last.
+    void addColumn(double x, std::size_t begin, std::size_t end)
+    {
+        const std::size_t n = end > begin ? end - begin : 0;
+        if (n <= 4) {
+            for (std::size_t i = begin; i < end; ++i)
+                addPoint(i);
+            return;
+        }
+        const ChartHistory::Extremes e = m_history.extremes(m_series, begin, end);
+        if (e.nonFinite == 0) {
+            m_current.append(pointAt(begin));
+            m_current.append(QPointF(x, yOf(e.min)));
+            m_current.append(QPointF(x, yOf(e.max)));
+            m_current.append(pointAt(end - 1));
+            return;
+        }
+        addPoint(begin);
+        flush();
+        if (e.finite > 0)
+            m_pieces.append(QPolygonF(QVector<QPointF>{QPointF(x, yOf(e.min)),
+                                                       QPointF(x, yOf(e.max))}));
+        addPoint(end - 1);
+    }
+
+    // The pieces, their ends moved into [xMin, xMax].
+    QVector<QPolygonF> finish(double xMin, double xMax)
+    {
+        flush();
+        for (QPolygonF &piece : m_pieces) {
+            if (piece.size() < 2)
+                continue;
+            piece.first() = pullInside(piece.first(), piece.at(1), xMin, xMax);
+            piece.last() = pullInside(piece.last(), piece.at(piece.size() - 2), xMin, xMax);
+        }
+        return std::move(m_pieces);
+    }
+
+private:
+    double valueAt(std::size_t i) const { return m_history.value(i, m_series); }
+    double yOf(double v) const { return std::clamp(m_yMap.transform(v), m_yLow, m_yHigh); }
+    QPointF pointAt(std::size_t i) const
+    {
+        return QPointF(m_xMap.transform(m_history.time(i)), yOf(valueAt(i)));
+    }
+    void flush()
+    {
+        if (!m_current.isEmpty())
+            m_pieces.append(m_current);
+        m_current.clear();
+    }
+
+    const ChartHistory &m_history;
+    const ChartHistory::Series m_series;
+    const QwtScaleMap &m_xMap;
+    const QwtScaleMap &m_yMap;
+    const double m_yLow;
+    const double m_yHigh;
+    QPolygonF m_current;
+    QVector<QPolygonF> m_pieces;
+};
+
 } // namespace
 
 QVector<QRectF> HistoryCurve::fillColumns(const QVector<QPolygonF> &pieces,
@@ -94,87 +180,46 @@ HistoryCurve::HistoryCurve(const ChartHistory *history, ChartHistory::Series ser
 QVector<QPolygonF> HistoryCurve::polylines(const QwtScaleMap &xMap, const QwtScaleMap &yMap,
                                            const QRectF &canvasRect) const
 {
-    QVector<QPolygonF> pieces;
     const ChartHistory &h = *m_history;
     if (h.isEmpty() || xMap.sDist() <= 0.0 || xMap.pDist() <= 0.0)
-        return pieces;
-
-    const double yLow = canvasRect.top() - FarOutside;
-    const double yHigh = canvasRect.bottom() + FarOutside;
-    auto yOf = [&](double v) { return std::clamp(yMap.transform(v), yLow, yHigh); };
-    auto valueAt = [&](std::size_t i) { return h.value(i, m_series); };
-    auto pointAt = [&](std::size_t i) {
-        return QPointF(xMap.transform(h.time(i)), yOf(valueAt(i)));
-    };
-
+        return {};
+    PieceBuilder pieces(h, m_series, xMap, yMap, canvasRect);
     const int left = int(std::floor(canvasRect.left()));
     const int columns = std::max(1, int(std::ceil(canvasRect.right())) - left);
-    const double xMin = left - 2.0;
-    const double xMax = left + columns + 2.0;
-
-    QPolygonF current;
-    auto flush = [&] {
-        if (!current.isEmpty())
-            pieces.append(current);
-        current.clear();
-    };
-    auto addPoint = [&](std::size_t i) {
-        if (std::isfinite(valueAt(i)))
-            current.append(pointAt(i));
-        else
-            flush();
-    };
 
     // Column c holds the points that land on pixel left + c when rounded,
     // which is where a painter without antialiasing puts them.
     std::size_t begin = h.lowerBound(xMap.invTransform(left - 0.5));
     if (begin > 0)
-        addPoint(begin - 1);
+        pieces.addPoint(begin - 1);
     for (int c = 0; c <= columns; ++c) {
         const double edge = xMap.invTransform(left + c + 0.5);
         const std::size_t end =
             h.lowerBound(c == columns ? std::nextafter(edge, HUGE_VAL) : edge, begin);
-        const std::size_t n = end > begin ? end - begin : 0;
-        if (n > 0 && n <= 4) {
-            for (std::size_t i = begin; i < end; ++i)
-                addPoint(i);
-        } else if (n > 4) {
-            const ChartHistory::Extremes e = h.extremes(m_series, begin, end);
-            const double xc = left + c;
-            if (e.nonFinite == 0) {
-                current.append(pointAt(begin));
-                current.append(QPointF(xc, yOf(e.min)));
-                current.append(QPointF(xc, yOf(e.max)));
-                current.append(pointAt(end - 1));
-            } else {
-                addPoint(begin);
-                flush();
-                if (e.finite > 0)
-                    pieces.append(QPolygonF(QVector<QPointF>{QPointF(xc, yOf(e.min)),
-                                                             QPointF(xc, yOf(e.max))}));
-                addPoint(end - 1);
-            }
-        }
+        pieces.addColumn(left + c, begin, end);
         begin = std::max(begin, end);
     }
     if (begin < h.size())
-        addPoint(begin);
-    flush();
-
+        pieces.addPoint(begin);
     // Only the points just outside the view can lie far beside the canvas.
-    for (QPolygonF &piece : pieces) {
-        if (piece.size() < 2)
-            continue;
-        piece.first() = pullInside(piece.first(), piece.at(1), xMin, xMax);
-        piece.last() = pullInside(piece.last(), piece.at(piece.size() - 2), xMin, xMax);
-    }
-    return pieces;
+    return pieces.finish(left - 2.0, left + columns + 2.0);
 }
 
 void HistoryCurve::draw(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
                         const QRectF &canvasRect) const
 {
-    QVector<QPolygonF> pieces = polylines(xMap, yMap, canvasRect);
+    // Only the columns within the painter's clip are worked out (a few when new
+    // points are painted onto the last picture), and a little beyond, so that
+    // lines leave the clip as they would in a full redraw.
+    QRectF area = canvasRect;
+    if (painter->hasClipping()) {
+        const QRectF clip = painter->clipBoundingRect();
+        area.setLeft(std::max(area.left(), std::floor(clip.left()) - 4.0));
+        area.setRight(std::min(area.right(), std::ceil(clip.right()) + 4.0));
+        if (area.width() <= 0.0)
+            return;
+    }
+    QVector<QPolygonF> pieces = polylines(xMap, yMap, area);
     if (pieces.isEmpty())
         return;
     if (QwtPainter::roundingAlignment(painter)) {
@@ -187,7 +232,7 @@ void HistoryCurve::draw(QPainter *painter, const QwtScaleMap &xMap, const QwtSca
     if (m_brush.style() != Qt::NoBrush) {
         const double base = std::clamp(yMap.transform(m_baseline), canvasRect.top() - 1.0,
                                        canvasRect.bottom() + 1.0);
-        const QVector<QRectF> rects = fillColumns(pieces, canvasRect, base);
+        const QVector<QRectF> rects = fillColumns(pieces, area, base);
         painter->setPen(Qt::NoPen);
         painter->setBrush(m_brush);
         painter->drawRects(rects);

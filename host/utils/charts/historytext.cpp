@@ -1,6 +1,7 @@
 #include "utils/charts/historytext.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -17,7 +18,8 @@ namespace Charts {
 namespace {
 
 const char Magic[] = "history";
-const char Version[] = "1";
+const char Version1[] = "1";
+const char Version2[] = "2";
 constexpr std::uint64_t QuietNanBits = 0x7ff8000000000000ULL;
 constexpr std::uint64_t SignBit = 0x8000000000000000ULL;
 
@@ -51,8 +53,26 @@ void appendNumber(std::string &out, double d)
         out += ')';
         return;
     }
+    // Whole numbers not ending in 0 (times, their differences) are written the
+    // same way as digits of an integer, which is much faster to produce; one
+    // ending in 0 may be shorter in the exponent form.
+    if (d == std::trunc(d) && std::abs(d) < 9007199254740992.0 && !(d == 0.0)) {
+        const auto n = std::int64_t(d);
+        if (n % 10 != 0) {
+            const auto r = std::to_chars(buffer, buffer + sizeof buffer, n);
+            out.append(buffer, r.ptr);
+            return;
+        }
+    }
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, d);
     out.append(buffer, r.ptr);
+}
+
+// Whether the number of v can be shorter than a place among the recent values
+// below 10 (two characters): only whole numbers from -9 to 99 are.
+bool mayBeShort(double v)
+{
+    return v == std::trunc(v) && v >= -9.0 && v <= 99.0;
 }
 
 // Reads the fields of the text in place; each field is copied into a small
@@ -73,6 +93,39 @@ void adviseHugePages(QString &text)
     Q_UNUSED(text)
 #endif
 }
+
+// The last distinct values of one series, most recent first, by bit pattern:
+// version 2 writes `r<k>` for entry k where that is shorter than the number.
+class RecentValues
+{
+public:
+    static constexpr int Capacity = 16;
+
+    int size() const { return m_size; }
+    double at(int k) const { return fromBits(m_bits[std::size_t(k)]); }
+    int find(double v) const
+    {
+        const std::uint64_t bits = bitsOf(v);
+        for (int k = 0; k < m_size; ++k) {
+            if (m_bits[std::size_t(k)] == bits)
+                return k;
+        }
+        return -1;
+    }
+    // Puts v first; the entry it had, or the oldest one, makes room.
+    void use(double v)
+    {
+        int k = find(v);
+        if (k < 0)
+            k = m_size < Capacity ? m_size++ : Capacity - 1;
+        std::copy_backward(m_bits.begin(), m_bits.begin() + k, m_bits.begin() + k + 1);
+        m_bits[0] = bitsOf(v);
+    }
+
+private:
+    std::array<std::uint64_t, Capacity> m_bits{};
+    int m_size = 0;
+};
 
 class Reader
 {
@@ -134,8 +187,66 @@ public:
     {
         const char *b;
         const char *e;
-        if (!next(b, e) || b == e)
+        return next(b, e) && parse(b, e, value);
+    }
+
+    // A time of version 2: a difference from `previous`, or `t` and the time itself.
+    bool time(double previous, double &value)
+    {
+        const char *b;
+        const char *e;
+        if (!next(b, e))
             return false;
+        if (b != e && *b == 't')
+            return parse(b + 1, e, value);
+        double difference;
+        if (!parse(b, e, difference) || !(difference >= 0.0))
+            return false;
+        value = previous + difference;
+        return true;
+    }
+
+    // A value of version 2: a number, nothing for the previous point's value, or
+    // `r<k>` for entry k of the recent values; it becomes the most recent one.
+    bool value(RecentValues &recent, double &out)
+    {
+        const char *b;
+        const char *e;
+        if (!next(b, e))
+            return false;
+        if (b == e || *b == 'r') {
+            std::size_t k = 0;
+            if (b != e) {
+                const auto r = std::from_chars(b + 1, e, k);
+                if (b + 1 == e || r.ec != std::errc() || r.ptr != e)
+                    return false;
+            }
+            if (k >= std::size_t(recent.size()))
+                return false;
+            out = recent.at(int(k));
+        } else if (!parse(b, e, out)) {
+            return false;
+        }
+        recent.use(out);
+        return true;
+    }
+
+private:
+    static bool parse(const char *b, const char *e, double &value)
+    {
+        if (b == e)
+            return false;
+        // Up to 15 plain digits are an exact integer: the common case of times.
+        if (e - b <= 15) {
+            std::int64_t n = 0;
+            const char *d = b;
+            while (d != e && *d >= '0' && *d <= '9')
+                n = n * 10 + (*d++ - '0');
+            if (d == e) {
+                value = double(n);
+                return true;
+            }
+        }
         const char *p = b;
         const bool negative = *p == '-';
         if (negative)
@@ -146,7 +257,6 @@ public:
         return r.ec == std::errc() && r.ptr == e && !std::isnan(value);
     }
 
-private:
     static bool nan(const char *p, const char *e, bool negative, double &value)
     {
         if (p == e) {
@@ -170,6 +280,133 @@ private:
     char m_field[64];
 };
 
+bool sameBits(double a, double b)
+{
+    return bitsOf(a) == bitsOf(b);
+}
+
+// Writes version 2: times as differences from the point before, values left
+// out where they repeat the point before or named by their place among the
+// recent ones where that is shorter.
+class Writer
+{
+public:
+    Writer(char separator, std::size_t expectedLength)
+        : m_separator(separator)
+    {
+        // Fresh memory is slow to touch the first time, so the text is formatted
+        // into a small buffer that stays in the cache and appended to the result,
+        // whose untouched reserve costs nothing.
+        const std::size_t most = std::size_t(std::numeric_limits<int>::max() / 2);
+        m_text.reserve(int(std::min(expectedLength, most)));
+        adviseHugePages(m_text);
+        m_buffer.reserve(BufferSize);
+    }
+
+    void header(std::size_t rows)
+    {
+        m_buffer += Magic;
+        m_buffer += m_separator;
+        m_buffer += Version2;
+        m_buffer += m_separator;
+        m_buffer += std::to_string(rows);
+    }
+
+    void row(const ChartHistory &row)
+    {
+        m_buffer += m_separator;
+        m_buffer += std::to_string(row.size());
+        double previous = 0.0;
+        RecentValues recent[2];
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            const double t = row.time(i);
+            m_buffer += m_separator;
+            const double difference = t - previous;
+            if (difference >= 0.0 && sameBits(previous + difference, t)) {
+                appendNumber(m_buffer, difference);
+            } else {
+                m_buffer += 't';
+                appendNumber(m_buffer, t);
+            }
+            previous = t;
+            for (ChartHistory::Series s : {ChartHistory::Value, ChartHistory::Analog}) {
+                m_buffer += m_separator;
+                appendValue(recent[s], row.value(i, s));
+            }
+            if (m_buffer.size() > BufferSize - 128)
+                flush();
+        }
+    }
+
+    QString finish()
+    {
+        flush();
+        return std::move(m_text);
+    }
+
+private:
+    static constexpr std::size_t BufferSize = 1 << 16;
+
+    // The shortest of the number, nothing (the previous value) and `r<k>`.
+    void appendValue(RecentValues &recent, double v)
+    {
+        const int k = recent.find(v);
+        recent.use(v);
+        if (k == 0)
+            return;
+        if (k > 0 && k < 10 && !mayBeShort(v)) {
+            m_buffer += 'r';
+            m_buffer += char('0' + k);
+            return;
+        }
+        const std::size_t start = m_buffer.size();
+        appendNumber(m_buffer, v);
+        if (k > 0 && m_buffer.size() - start > (k < 10 ? 2u : 3u)) {
+            m_buffer.resize(start);
+            m_buffer += 'r';
+            if (k >= 10)
+                m_buffer += '1';
+            m_buffer += char('0' + k % 10);
+        }
+    }
+
+    void flush()
+    {
+        m_text.append(QLatin1String(m_buffer.data(), int(m_buffer.size())));
+        m_buffer.clear();
+    }
+
+    char m_separator;
+    QString m_text;
+    std::string m_buffer;
+};
+
+bool readRow1(Reader &reader, std::size_t count, ChartHistory &row)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        double t;
+        double v;
+        double a;
+        if (!reader.number(t) || !reader.number(v) || !reader.number(a) || !row.append(t, v, a))
+            return false;
+    }
+    return true;
+}
+
+bool readRow2(Reader &reader, std::size_t count, ChartHistory &row)
+{
+    double t = 0.0;
+    double v = 0.0;
+    double a = 0.0;
+    RecentValues recent[2];
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!reader.time(t, t) || !reader.value(recent[ChartHistory::Value], v)
+            || !reader.value(recent[ChartHistory::Analog], a) || !row.append(t, v, a))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool isValidHistorySeparator(QChar separator)
@@ -188,45 +425,14 @@ QString historyToString(const std::vector<const ChartHistory *> &rows, QChar sep
 {
     if (!isValidHistorySeparator(separator))
         separator = QLatin1Char(';');
-    const char sep = char(separator.unicode());
     std::size_t points = 0;
     for (const ChartHistory *row : rows)
         points += row->size();
-
-    // Fresh memory is slow to touch the first time, so the text is formatted
-    // into a small buffer that stays in the cache and appended to the result,
-    // whose untouched reserve costs nothing. A number takes at most 24 characters.
-    QString text;
-    text.reserve(int(std::min<std::size_t>(64 + rows.size() * 24 + points * 78,
-                                           std::size_t(std::numeric_limits<int>::max() / 2))));
-    adviseHugePages(text);
-    std::string buffer;
-    buffer.reserve(1 << 16);
-    auto flush = [&] {
-        text.append(QLatin1String(buffer.data(), int(buffer.size())));
-        buffer.clear();
-    };
-    buffer += Magic;
-    buffer += sep;
-    buffer += Version;
-    buffer += sep;
-    buffer += std::to_string(rows.size());
-    for (const ChartHistory *row : rows) {
-        buffer += sep;
-        buffer += std::to_string(row->size());
-        for (std::size_t i = 0; i < row->size(); ++i) {
-            buffer += sep;
-            appendNumber(buffer, row->time(i));
-            buffer += sep;
-            appendNumber(buffer, row->value(i, ChartHistory::Value));
-            buffer += sep;
-            appendNumber(buffer, row->value(i, ChartHistory::Analog));
-            if (buffer.size() > (1 << 16) - 128)
-                flush();
-        }
-    }
-    flush();
-    return text;
+    Writer writer(char(separator.unicode()), 64 + rows.size() * 24 + points * 30);
+    writer.header(rows.size());
+    for (const ChartHistory *row : rows)
+        writer.row(*row);
+    return writer.finish();
 }
 
 bool historyFromString(const QString &text, QChar separator, std::size_t expectedRows,
@@ -237,8 +443,14 @@ bool historyFromString(const QString &text, QChar separator, std::size_t expecte
     Reader reader(text.constData(), text.constData() + text.size(), separator);
 
     std::size_t rowCount = 0;
-    if (!reader.word(Magic) || !reader.word(Version) || !reader.count(rowCount)
-        || rowCount != expectedRows)
+    if (!reader.word(Magic))
+        return false;
+    const char *b;
+    const char *e;
+    if (!reader.next(b, e) || e - b != 1 || (*b != Version1[0] && *b != Version2[0]))
+        return false;
+    const bool version1 = *b == Version1[0];
+    if (!reader.count(rowCount) || rowCount != expectedRows)
         return false;
 
     std::vector<ChartHistory> parsed(rowCount);
@@ -246,18 +458,12 @@ bool historyFromString(const QString &text, QChar separator, std::size_t expecte
         std::size_t count = 0;
         if (!reader.count(count))
             return false;
-        // Every point needs at least six characters: three digits, three separators.
-        if (count > reader.remaining() / 6 + 1)
+        // A point takes at least six characters in version 1 (three digits, three
+        // separators) and three in version 2 (one digit, two empty values).
+        if (count > reader.remaining() / (version1 ? 6 : 3) + 1)
             return false;
-        for (std::size_t i = 0; i < count; ++i) {
-            double t;
-            double v;
-            double a;
-            if (!reader.number(t) || !reader.number(v) || !reader.number(a))
-                return false;
-            if (!row.append(t, v, a))
-                return false;
-        }
+        if (!(version1 ? readRow1(reader, count, row) : readRow2(reader, count, row)))
+            return false;
     }
     if (!reader.atEnd())
         return false;
