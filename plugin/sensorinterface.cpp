@@ -57,11 +57,14 @@ bool isInsideOwnWait(SensorWindow *window)
 
 SensorInterface::~SensorInterface()
 {
+    // The window lets go of the channel before the host deletes it: the frames the
+    // channel cuts short on its way out are no misses of a sensor that stopped
+    // answering, whose handling (a disconnect, a message box) has no place here.
+    if (window)
+        window->setCommunication(nullptr);
     vUnregisterPlugin(this);
     if (!window)
         return;
-    // The host has just released the channel.
-    window->setCommunication(nullptr);
     if (!isInsideOwnWait(window)) {
         // The sub-window may still hold the window; deleting it removes it from there.
         delete window.data();
