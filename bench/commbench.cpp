@@ -82,6 +82,67 @@ void printFigures(const char *name, int parameters, qint64 wallMs, qint64 waitsM
     std::printf("%s_overhead_ratio: %.1f %%\n", name, 100.0 * overhead / qMax<qint64>(1, waitsMs));
 }
 
+// The parameters a read all and a write all move, and the counters whose values
+// show that a read replaced what the window held.
+struct Census
+{
+    int readable = 0;
+    int writable = 0;
+    int texts = 0;
+    QList<QtProperty *> counters;
+};
+
+Census countParameters(SensorWindow &window)
+{
+    Census census;
+    const QMap<QString, QString> &addresses = Access::addresses(window);
+    for (auto it = addresses.cbegin(); it != addresses.cend(); ++it) {
+        const auto address = parseParameterAddress(it.value());
+        QtProperty *property = Access::find(window, it.key());
+        if (!address || !isSupportedSizeCode(address->sizeCode) || !property)
+            continue;
+        ++census.readable;
+        if (!excludedFromWriteAll(it.key())) {
+            ++census.writable;
+            if (property->propertyManager() == Access::state(window).stringManager)
+                ++census.texts;
+        }
+        if (property->propertyManager() == Access::state(window).intManager)
+            census.counters << property;
+    }
+    return census;
+}
+
+void measureTransfers(SensorWindow &window, const Census &census)
+{
+    // Values the sensor does not hold: the read must replace them.
+    QMap<QtProperty *, int> sentinels;
+    Access::enableTreeDataHandling(window, false);
+    for (QtProperty *p : census.counters) {
+        Access::state(window).intManager->setValue(p, 12345);
+        sentinels[p] = Access::state(window).intManager->value(p);
+    }
+    Access::enableTreeDataHandling(window, true);
+
+    QElapsedTimer clock;
+    clock.start();
+    window.readAllParameters();
+    const qint64 readMs = clock.elapsed();
+    int taken = 0;
+    for (QtProperty *p : census.counters)
+        taken += Access::state(window).intManager->value(p) != sentinels.value(p);
+
+    clock.restart();
+    Access::writeAll(window);
+    const qint64 writeMs = clock.elapsed();
+
+    printFigures("readall", census.readable, readMs, qint64(census.readable) * readWaitsMs);
+    std::printf("readall_values_taken: %d of %d count\n", taken, int(census.counters.size()));
+    printFigures("writeall", census.writable, writeMs,
+                 qint64(census.writable - census.texts) * writeWaitsMs
+                     + qint64(census.texts) * textWriteWaitsMs);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -116,54 +177,12 @@ int main(int argc, char *argv[])
         window.setCommunication(&channel);
         Access::connected(window) = true;
 
-        int readable = 0;
-        int writable = 0;
-        int texts = 0;
-        QList<QtProperty *> counters;
-        const QMap<QString, QString> &addresses = Access::addresses(window);
-        for (auto it = addresses.cbegin(); it != addresses.cend(); ++it) {
-            const auto address = parseParameterAddress(it.value());
-            QtProperty *property = Access::find(window, it.key());
-            if (!address || !isSupportedSizeCode(address->sizeCode) || !property)
-                continue;
-            ++readable;
-            if (!excludedFromWriteAll(it.key())) {
-                ++writable;
-                if (property->propertyManager() == Access::state(window).stringManager)
-                    ++texts;
-            }
-            if (property->propertyManager() == Access::state(window).intManager)
-                counters << property;
-        }
-        if (readable == 0) {
+        const Census census = countParameters(window);
+        if (census.readable == 0) {
             std::fprintf(stderr, "no parameters: is IoLinkZT4Kfamily.xml beside the program?\n");
             status = 1;
         } else {
-            // Values the sensor does not hold: the read must replace them.
-            QMap<QtProperty *, int> sentinels;
-            Access::enableTreeDataHandling(window, false);
-            for (QtProperty *p : counters) {
-                Access::state(window).intManager->setValue(p, 12345);
-                sentinels[p] = Access::state(window).intManager->value(p);
-            }
-            Access::enableTreeDataHandling(window, true);
-
-            QElapsedTimer clock;
-            clock.start();
-            window.readAllParameters();
-            const qint64 readMs = clock.elapsed();
-            int taken = 0;
-            for (QtProperty *p : counters)
-                taken += Access::state(window).intManager->value(p) != sentinels.value(p);
-
-            clock.restart();
-            Access::writeAll(window);
-            const qint64 writeMs = clock.elapsed();
-
-            printFigures("readall", readable, readMs, qint64(readable) * readWaitsMs);
-            std::printf("readall_values_taken: %d of %d count\n", taken, int(counters.size()));
-            printFigures("writeall", writable, writeMs,
-                         qint64(writable - texts) * writeWaitsMs + qint64(texts) * textWriteWaitsMs);
+            measureTransfers(window, census);
         }
         window.setCommunication(nullptr);
     }

@@ -106,6 +106,60 @@ void printCount(const char *name, int value, const char *unit)
     std::fflush(stdout);
 }
 
+// Baselines in process: the simulator answering a poll called directly, and the
+// in-process channel without latency (event-loop cost only).
+void measureInProcess(IoLinkSim::MasterSimulator &master, int roundTrips, int burst)
+{
+    {
+        const QByteArray poll = QByteArray::fromHex("027022");
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 100000; ++i)
+            master.handle(poll);
+        print("simulator_handle_poll", double(timer.nsecsElapsed()) / 1e3 / 100000, "us");
+        master.clearLog();
+    }
+    IoLinkSim::SimulatedChannel channel(&master);
+    channel.setLatencyMs(0);
+    const RoundTrips trips = measureRoundTrips(&channel, roundTrips);
+    print("simulated_channel_roundtrip_median", trips.medianMs, "ms");
+    int unanswered = 0;
+    print("simulated_channel_frames_per_second", measureRate(&channel, burst, &unanswered),
+          "frames/s");
+    master.clearLog();
+}
+
+struct Timing
+{
+    const char *name;
+    int characterDelay;
+    int lineDelay;
+};
+
+// The serial channel over the pseudo-terminal with the given timing.
+bool measureSerial(const QString &device, const Timing &timing, int roundTrips, int burst)
+{
+    ExtensionSystem::PortSettings settings;
+    settings.portName = device;
+    settings.characterDelay = timing.characterDelay;
+    settings.lineDelay = timing.lineDelay;
+    ExtensionSystem::SerialChannel channel(settings);
+    if (!channel.open()) {
+        std::fprintf(stderr, "%s\n", qPrintable(channel.errorString()));
+        return false;
+    }
+    const RoundTrips trips = measureRoundTrips(&channel, timing.lineDelay ? 100 : roundTrips);
+    const QByteArray name(timing.name);
+    print((name + "_roundtrip_median").constData(), trips.medianMs, "ms");
+    print((name + "_roundtrip_p95").constData(), trips.p95Ms, "ms");
+    printCount((name + "_roundtrip_unanswered").constData(), trips.unanswered, "frames");
+    int unanswered = 0;
+    const double rate = measureRate(&channel, timing.lineDelay ? 200 : burst, &unanswered);
+    print((name + "_frames_per_second").constData(), rate, "frames/s");
+    printCount((name + "_burst_unanswered").constData(), unanswered, "frames");
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -123,62 +177,18 @@ int main(int argc, char *argv[])
     IoLinkSim::MasterSimulator master(description);
     const int roundTrips = 300;
     const int burst = 2000;
-
-    // Baseline 1: the simulator answering a poll, called directly.
-    {
-        const QByteArray poll = QByteArray::fromHex("027022");
-        QElapsedTimer timer;
-        timer.start();
-        for (int i = 0; i < 100000; ++i)
-            master.handle(poll);
-        print("simulator_handle_poll", double(timer.nsecsElapsed()) / 1e3 / 100000, "us");
-        master.clearLog();
-    }
-
-    // Baseline 2: the in-process channel without latency (event-loop cost only).
-    {
-        IoLinkSim::SimulatedChannel channel(&master);
-        channel.setLatencyMs(0);
-        const RoundTrips trips = measureRoundTrips(&channel, roundTrips);
-        print("simulated_channel_roundtrip_median", trips.medianMs, "ms");
-        int unanswered = 0;
-        print("simulated_channel_frames_per_second", measureRate(&channel, burst, &unanswered),
-              "frames/s");
-        master.clearLog();
-    }
+    measureInProcess(master, roundTrips, burst);
 
     IoLinkSim::PtyServer server(master);
     if (!server.start()) {
         std::fprintf(stderr, "no pseudo-terminal: %s\n", qPrintable(server.errorString()));
         return 1;
     }
-    struct Timing
-    {
-        const char *name;
-        int characterDelay;
-        int lineDelay;
-    };
     // Without delays, and with the catalogue's timing of the first model (2 ms, 10 ms).
     for (const Timing &timing :
          {Timing{"serial_pty", 0, 0}, Timing{"serial_pty_catalogue_delays", 2, 10}}) {
-        ExtensionSystem::PortSettings settings;
-        settings.portName = server.devicePath();
-        settings.characterDelay = timing.characterDelay;
-        settings.lineDelay = timing.lineDelay;
-        ExtensionSystem::SerialChannel channel(settings);
-        if (!channel.open()) {
-            std::fprintf(stderr, "%s\n", qPrintable(channel.errorString()));
+        if (!measureSerial(server.devicePath(), timing, roundTrips, burst))
             return 1;
-        }
-        const RoundTrips trips = measureRoundTrips(&channel, timing.lineDelay ? 100 : roundTrips);
-        const QByteArray name(timing.name);
-        print((name + "_roundtrip_median").constData(), trips.medianMs, "ms");
-        print((name + "_roundtrip_p95").constData(), trips.p95Ms, "ms");
-        printCount((name + "_roundtrip_unanswered").constData(), trips.unanswered, "frames");
-        int unanswered = 0;
-        const double rate = measureRate(&channel, timing.lineDelay ? 200 : burst, &unanswered);
-        print((name + "_frames_per_second").constData(), rate, "frames/s");
-        printCount((name + "_burst_unanswered").constData(), unanswered, "frames");
     }
     server.stop();
     return 0;

@@ -57,9 +57,9 @@ bool isInsideOwnWait(SensorWindow *window)
 
 SensorInterface::~SensorInterface()
 {
-    // The window lets go of the channel before the host releases it: the frames the
-    // channel gives up on its way out would otherwise reach the poll, which takes
-    // them for a silent sensor and asks the user from inside this destructor.
+    // The window lets go of the channel before the host deletes it: the frames the
+    // channel cuts short on its way out are no misses of a sensor that stopped
+    // answering, whose handling (a disconnect, a message box) has no place here.
     if (window)
         window->setCommunication(nullptr);
     vUnregisterPlugin(this);
