@@ -182,7 +182,8 @@ QtTreePropertyBrowser::ResizeMode QtTreePropertyBrowser::resizeMode() const
 
 bool QtTreePropertyBrowser::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == d->tree->viewport() && event->type() == QEvent::Resize)
+    // The type first: while the tree is destroyed, its viewport is no more to be asked.
+    if (event->type() == QEvent::Resize && watched == d->tree->viewport())
         d->limitNameColumn();
     return QWidget::eventFilter(watched, event);
 }
