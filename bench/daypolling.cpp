@@ -19,6 +19,8 @@
 #include "extensionsystem/sensorbasic.h"
 #include "utils/charts/genericchart.h"
 
+#include "residentmemory.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -40,17 +42,6 @@ using namespace OrvexSensorPlugin::Core;
 using Access = SensorWindowTestAccess;
 
 namespace {
-
-double residentMb()
-{
-    long pages = 0, resident = 0;
-    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 // Connections leaving an object: the receivers of each of its signals.
 struct Receivers : QObject
