@@ -19,7 +19,7 @@
 #include "extensionsystem/sensorbasic.h"
 #include "utils/charts/genericchart.h"
 
-#include "residentmemory.h"
+#include "bench/residentmemory.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
