@@ -129,6 +129,71 @@ void print(const char *name, double value, const char *unit)
     std::fflush(stdout);
 }
 
+bool loadDescription(IoLinkSim::SensorDescription &description)
+{
+    if (description.load(QCoreApplication::applicationDirPath() + "/IoLinkZT4Kfamily.xml"))
+        return true;
+    std::fprintf(stderr, "%s\n", qPrintable(description.errorString()));
+    return false;
+}
+
+// Memory, redraw times and the window's census at one moment, after the
+// events due have run and freed memory went back to the system.
+struct Snapshot
+{
+    double mb = 0;
+    double redraw = 0;
+    double overview = 0;
+    Census census;
+};
+
+Snapshot snapshot(SensorWindow &window, QObject &channel, Utils::Charts::GenericChart *chart)
+{
+    QCoreApplication::processEvents();
+    malloc_trim(0);
+    Snapshot shot;
+    shot.mb = residentMb();
+    shot.redraw = redrawMs(chart, chart->poPlot(0));
+    shot.overview = redrawMs(chart, chart->timelinePlot());
+    shot.census = census(window, channel);
+    return shot;
+}
+
+// Prints the figures; true when nothing grew but the history.
+bool report(long done, long warmUp, qint64 simulatedMs, double seconds, const Snapshot &start,
+            const Snapshot &end, const Utils::Charts::ChartHistory &history)
+{
+    const std::size_t points = history.size();
+    const double grownBytes = (end.mb - start.mb) * 1024.0 * 1024.0;
+    const double historyBytes = double(history.memoryBytes());
+    print("daypoll_answers", double(done), "answers");
+    print("daypoll_points_drawn", double(points), "points");
+    print("daypoll_simulated_hours", double(simulatedMs) / 3.6e6, "h");
+    print("daypoll_seconds", seconds, "s");
+    print("daypoll_rss_start", start.mb, "MB");
+    print("daypoll_rss_end", end.mb, "MB");
+    print("daypoll_memory_per_point", grownBytes / double(done - warmUp), "bytes");
+    print("daypoll_chart_history_per_point_baseline", historyBytes / double(points), "bytes");
+    print("daypoll_growth_over_history", (grownBytes - historyBytes) / (1024.0 * 1024.0), "MB");
+    print("daypoll_redraw_start", start.redraw, "ms");
+    print("daypoll_redraw_end", end.redraw, "ms");
+    print("daypoll_redraw_overview_start", start.overview, "ms");
+    print("daypoll_redraw_overview_end", end.overview, "ms");
+    print("daypoll_timers_start", start.census.timers, "timers");
+    print("daypoll_timers_end", end.census.timers, "timers");
+    print("daypoll_active_timers_start", start.census.activeTimers, "timers");
+    print("daypoll_active_timers_end", end.census.activeTimers, "timers");
+    print("daypoll_connections_start", start.census.connections, "connections");
+    print("daypoll_connections_end", end.census.connections, "connections");
+    print("daypoll_objects_start", start.census.objects, "objects");
+    print("daypoll_objects_end", end.census.objects, "objects");
+    return start.census.timers == end.census.timers
+        && start.census.activeTimers == end.census.activeTimers
+        && start.census.connections == end.census.connections
+        && start.census.objects == end.census.objects
+        && grownBytes - historyBytes < 20.0 * 1024 * 1024;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -140,10 +205,8 @@ int main(int argc, char *argv[])
     setSleepFunction([](int) {});
 
     IoLinkSim::SensorDescription description;
-    if (!description.load(QCoreApplication::applicationDirPath() + "/IoLinkZT4Kfamily.xml")) {
-        std::fprintf(stderr, "%s\n", qPrintable(description.errorString()));
+    if (!loadDescription(description))
         return 1;
-    }
     IoLinkSim::MasterSimulator master(description);
     qint64 simulatedMs = 0;
     master.setClock([&simulatedMs] { return simulatedMs; });
@@ -179,12 +242,7 @@ int main(int argc, char *argv[])
     const long warmUp = 1000;
     for (long i = 0; i < warmUp; ++i)
         pollOnce();
-    QCoreApplication::processEvents();
-    malloc_trim(0);
-    const double startMb = residentMb();
-    const double startRedraw = redrawMs(state.chart, state.chart->poPlot(0));
-    const double startOverview = redrawMs(state.chart, state.chart->timelinePlot());
-    const Census start = census(window, channel);
+    const Snapshot start = snapshot(window, channel, state.chart);
 
     QElapsedTimer clock;
     clock.start();
@@ -192,42 +250,12 @@ int main(int argc, char *argv[])
     for (; done < answers && Access::connected(window); ++done)
         pollOnce();
     const double seconds = double(clock.elapsed()) / 1000.0;
-    QCoreApplication::processEvents();
-    malloc_trim(0);
-    const double endMb = residentMb();
-    const double endRedraw = redrawMs(state.chart, state.chart->poPlot(0));
-    const double endOverview = redrawMs(state.chart, state.chart->timelinePlot());
     if (qEnvironmentVariableIsSet("DAYPOLL_LIST"))
         std::fprintf(stderr, "----\n");
-    const Census end = census(window, channel);
+    const Snapshot end = snapshot(window, channel, state.chart);
 
-    const std::size_t points = state.chart->history(0).size();
-    const double grownBytes = (endMb - startMb) * 1024.0 * 1024.0;
-    const double historyBytes = double(state.chart->history(0).memoryBytes());
-    print("daypoll_answers", double(done), "answers");
-    print("daypoll_points_drawn", double(points), "points");
-    print("daypoll_simulated_hours", double(simulatedMs) / 3.6e6, "h");
-    print("daypoll_seconds", seconds, "s");
-    print("daypoll_rss_start", startMb, "MB");
-    print("daypoll_rss_end", endMb, "MB");
-    print("daypoll_memory_per_point", grownBytes / double(done - warmUp), "bytes");
-    print("daypoll_chart_history_per_point_baseline", historyBytes / double(points), "bytes");
-    print("daypoll_growth_over_history", (grownBytes - historyBytes) / (1024.0 * 1024.0), "MB");
-    print("daypoll_redraw_start", startRedraw, "ms");
-    print("daypoll_redraw_end", endRedraw, "ms");
-    print("daypoll_redraw_overview_start", startOverview, "ms");
-    print("daypoll_redraw_overview_end", endOverview, "ms");
-    print("daypoll_timers_start", start.timers, "timers");
-    print("daypoll_timers_end", end.timers, "timers");
-    print("daypoll_active_timers_start", start.activeTimers, "timers");
-    print("daypoll_active_timers_end", end.activeTimers, "timers");
-    print("daypoll_connections_start", start.connections, "connections");
-    print("daypoll_connections_end", end.connections, "connections");
-    print("daypoll_objects_start", start.objects, "objects");
-    print("daypoll_objects_end", end.objects, "objects");
+    const bool sound = report(done, warmUp, simulatedMs, seconds, start, end,
+                              state.chart->history(0));
     window.setCommunication(nullptr);
-    const bool sound = done == answers && start.timers == end.timers
-        && start.activeTimers == end.activeTimers && start.connections == end.connections
-        && start.objects == end.objects && grownBytes - historyBytes < 20.0 * 1024 * 1024;
-    return sound ? 0 : 1;
+    return sound && done == answers ? 0 : 1;
 }
