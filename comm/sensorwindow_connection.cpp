@@ -80,24 +80,38 @@ void SensorWindow::actionConnectSensor(int index)
     state->connectionStatus->setConnected(connected);
 }
 
-// The sensor's settings are read into the window. False when the window is gone.
-bool SensorWindow::connectSensorToPc()
+// Both directions start alike: the earlier connection is dropped, the port the
+// combo names is opened and the sensor checked. On success the window counts as
+// connected; a failure is abandoned here.
+SensorWindow::LinkUp SensorWindow::bringUpLink(bool withProgress)
 {
     QPointer<SensorWindow> alive(this);
     vDisconnect();
     emit vComPortSelected(state->portCombo->currentText());
-    state->progressMaximum = 350;
-    state->showProgress = true;
-    showTransferProgress(true);
+    if (withProgress) {
+        state->progressMaximum = 350;
+        state->showProgress = true;
+        showTransferProgress(true);
+    }
     const bool sensorConnected = bConnectToSensor();
     if (!alive)
-        return false;
+        return LinkUp::WindowGone;
     if (!sensorConnected) {
         abandonConnection();
-        return true;
+        return LinkUp::Failed;
     }
     updateWindowTitle();
     connected = true;
+    return LinkUp::Up;
+}
+
+// The sensor's settings are read into the window. False when the window is gone.
+bool SensorWindow::connectSensorToPc()
+{
+    QPointer<SensorWindow> alive(this);
+    const LinkUp link = bringUpLink(true);
+    if (link != LinkUp::Up)
+        return link == LinkUp::Failed;
     state->initialSyncPending = true;
     readAllParameters();
     if (!alive)
@@ -122,17 +136,9 @@ bool SensorWindow::connectPcToSensor()
         state->previousPortIndex = 0;
         return false;
     }
-    vDisconnect();
-    emit vComPortSelected(state->portCombo->currentText());
-    const bool sensorConnected = bConnectToSensor();
-    if (!alive)
-        return false;
-    if (!sensorConnected) {
-        abandonConnection();
-        return true;
-    }
-    updateWindowTitle();
-    connected = true;
+    const LinkUp link = bringUpLink(false);
+    if (link != LinkUp::Up)
+        return link == LinkUp::Failed;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     buttonValueFlag = true;
     blockingSleep(250);

@@ -20,30 +20,13 @@ bin=$build/bin
 
 # shellcheck source=scripts/simulator.sh
 . "$root/scripts/simulator.sh"
-work=$(mktemp -d)
-cleanup() {
-    stop_simulator
-    rm -rf "$work"
-}
-trap cleanup EXIT
+use_work_folder
 trap 'exit 130' INT TERM
 
 start_simulator "$bin/iolink-master-sim" "$work"
 echo "IO-Link master simulator on $device"
 
-list=$("$bin/kalvio" --list)
-sensor=""
-while IFS= read -r line; do
-    if [[ $line =~ ^\ \ sensor\ [^:]*:\ (.*)$ ]]; then
-        sensor=${BASH_REMATCH[1]}
-        break
-    fi
-done <<<"$list"
-if [ -z "$sensor" ]; then
-    echo "No plug-in lists a sensor:" >&2
-    echo "$list" >&2
-    exit 1
-fi
+sensor=$(first_sensor "$bin/kalvio")
 echo "Opening \"$sensor\""
 
 args=(--open "$sensor" --port "$device" --connect "$device")

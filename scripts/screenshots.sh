@@ -18,17 +18,11 @@ bin=$build/bin
 
 # shellcheck source=scripts/simulator.sh
 . "$root/scripts/simulator.sh"
-work=$(mktemp -d)
-cleanup() {
-    stop_simulator
-    rm -rf "$work"
-}
-trap cleanup EXIT
+use_work_folder
 # A size saved by an earlier session must not change the pictures.
 export XDG_CONFIG_HOME=$work/config
 
-sensor=$("$bin/kalvio" --list | sed -n 's/^  sensor [^:]*: //p' | head -n1)
-[ -n "$sensor" ] || { echo "No plug-in lists a sensor." >&2; exit 1; }
+sensor=$(first_sensor "$bin/kalvio")
 
 shoot() { # <picture> <milliseconds> <kalvio arguments...>
     local picture=$1 ms=$2

@@ -187,6 +187,8 @@ private:
 
     // Stages of the connection (comm/sensorwindow_connection.cpp)
     enum class MasterProbe { Answered, Unanswered, Withdrawn };
+    enum class LinkUp { Up, Failed, WindowGone };
+    LinkUp bringUpLink(bool withProgress);
     bool connectSensorToPc();
     bool connectPcToSensor();
     void finishConnection(bool startPolling);
