@@ -74,6 +74,10 @@ void SensorWindow::createProcessDataDock()
     fillProcessDataRows(tree);
     showNoReadings(state->processDataItems);
     tree->resizeColumnToContents(0);
+    // The dock's style sheet leaves the rows' background to what lies behind
+    // them; filled, a new reading repaints its row alone, not the dock and window.
+    tree->ensurePolished();
+    tree->viewport()->setAutoFillBackground(true);
 
     grid->addWidget(tree, 0, 0, 1, 4);
     dock->setWidget(inner);

@@ -242,6 +242,11 @@ void SerialChannel::writeNext()
     if (m_written < m_request.size()) {
         const int count = characterDelay > 0 ? 1 : m_request.size() - m_written;
         m_port->write(m_request.constData() + m_written, count);
+        // Handed to the driver now rather than from the port's write notifier an
+        // event-loop turn later; the second call ends the port's write sequence,
+        // so that the notifier does not wake the loop again just to find nothing left.
+        m_port->flush();
+        m_port->flush();
         // The write may have failed the port, which resets the step.
         if (m_step != Step::Writing)
             return;

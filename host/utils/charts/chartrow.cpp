@@ -1,8 +1,8 @@
 #include "utils/charts/chartrow.h"
 
 #include "utils/charts/historycurve.h"
+#include "utils/charts/valuelabel.h"
 
-#include <QLabel>
 #include <QVBoxLayout>
 
 #include <qwt_date_scale_draw.h>
@@ -45,8 +45,7 @@ ChartRow::ChartRow(QWidget *parent, QwtPlot *timeline, QObject *filter,
     auto *cellLayout = new QVBoxLayout(cell);
     cellLayout->setContentsMargins(0, 0, 0, 0);
     cellLayout->setSpacing(0);
-    currentValue = new QLabel(cell);
-    currentValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    currentValue = new ValueLabel(cell);
     currentValue->setObjectName(QStringLiteral("currentValue"));
     cellLayout->addWidget(currentValue);
 

@@ -7,7 +7,6 @@
 
 #include <limits>
 
-class QLabel;
 class QObject;
 class QWidget;
 class QwtPlot;
@@ -17,6 +16,7 @@ namespace Utils {
 namespace Charts {
 
 class HistoryCurve;
+class ValueLabel;
 
 // One plot row of a GenericChart: its history, the widgets that show it (the
 // current value above a plot with a value curve, an analog curve against the
@@ -38,7 +38,7 @@ struct ChartRow
 
     ChartHistory history;
     QWidget *cell = nullptr;
-    QLabel *currentValue = nullptr;
+    ValueLabel *currentValue = nullptr;
     QwtPlot *plot = nullptr;
     QObject *canvas = nullptr; // compared with event targets, never dereferenced
     HistoryCurve *valueCurve = nullptr;

@@ -3,6 +3,7 @@
 #include "utils/charts/chartrow.h"
 #include "utils/charts/historycurve.h"
 #include "utils/charts/historytext.h"
+#include "utils/charts/valuelabel.h"
 
 #include <QDateTime>
 #include <QGridLayout>
