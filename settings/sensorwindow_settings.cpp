@@ -148,7 +148,7 @@ void SensorWindow::vSaveSettings()
     for (QtProperty *property : properties)
         parameterList += parameterEntry(*state, property, stringItems);
     const std::string chartData =
-        state->chart ? state->chart->dataToString().toStdString() : std::string();
+        state->chart ? state->chart->dataToUtf8() : std::string();
 
     // The new file replaces the old one only when it is complete, and a
     // failure is told: the user would otherwise believe the settings kept.
@@ -268,8 +268,7 @@ bool SensorWindow::applySettings(const SettingsContent &content)
     } else if (state->chart) {
         // Replaces the whole history only when the text is sound; a damaged
         // text leaves what the chart recorded.
-        if (state->chart->setDataFromString(QString::fromStdString(*content.chartData),
-                                            QLatin1Char(';'))) {
+        if (state->chart->setDataFromUtf8(*content.chartData, QLatin1Char(';'))) {
             ui->chartToolbar->setEnabled(true);
         } else {
             complete = false;

@@ -73,6 +73,7 @@ bool ChartHistory::append(double timeMs, double value, double analog)
     chunk.runs[Analog][offset / RunSize].add(analog);
     chunk.all[Value].add(value);
     chunk.all[Analog].add(analog);
+    m_lastTime = timeMs;
     ++m_size;
     return true;
 }

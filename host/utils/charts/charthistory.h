@@ -49,7 +49,7 @@ public:
     bool isEmpty() const { return m_size == 0; }
     double time(std::size_t i) const;
     double value(std::size_t i, Series series) const;
-    double lastTime() const { return m_size ? time(m_size - 1) : 0.0; }
+    double lastTime() const { return m_size ? m_lastTime : 0.0; }
 
     // First index whose time is not below timeMs (size() if there is none).
     std::size_t lowerBound(double timeMs) const;
@@ -91,6 +91,7 @@ private:
 
     std::vector<std::unique_ptr<Chunk>> m_chunks;
     std::size_t m_size = 0;
+    double m_lastTime = 0.0; // time(m_size - 1), kept for appending
 };
 
 } // namespace Charts

@@ -395,12 +395,22 @@ QwtPlotMarker *GenericChart::rightMarker(int row) const
     return r ? r->rightMarker : nullptr;
 }
 
-QString GenericChart::dataToString(QChar separator) const
+std::vector<const ChartHistory *> GenericChart::histories() const
 {
     std::vector<const ChartHistory *> rows;
     for (const auto &row : m_rows)
         rows.push_back(&row->history);
-    return historyToString(rows, separator);
+    return rows;
+}
+
+QString GenericChart::dataToString(QChar separator) const
+{
+    return historyToString(histories(), separator);
+}
+
+std::string GenericChart::dataToUtf8(QChar separator) const
+{
+    return historyToUtf8(histories(), separator);
 }
 
 bool GenericChart::setDataFromString(const QString &text, QChar separator)
@@ -408,6 +418,21 @@ bool GenericChart::setDataFromString(const QString &text, QChar separator)
     std::vector<ChartHistory> parsed;
     if (!historyFromString(text, separator, m_rows.size(), parsed))
         return false;
+    takeHistory(parsed);
+    return true;
+}
+
+bool GenericChart::setDataFromUtf8(const std::string &text, QChar separator)
+{
+    std::vector<ChartHistory> parsed;
+    if (!historyFromUtf8(text, separator, m_rows.size(), parsed))
+        return false;
+    takeHistory(parsed);
+    return true;
+}
+
+void GenericChart::takeHistory(std::vector<ChartHistory> &parsed)
+{
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         ChartRow &row = *m_rows[i];
         row.history = std::move(parsed[i]);
@@ -418,7 +443,6 @@ bool GenericChart::setDataFromString(const QString &text, QChar separator)
     m_following = true;
     m_viewStart = m_viewEnd; // placed anew by refresh()
     refresh();
-    return true;
 }
 
 } // namespace Charts

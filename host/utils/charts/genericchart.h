@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class QGridLayout;
@@ -129,6 +130,9 @@ public:
     QString dataToString(QChar separator = QLatin1Char(';')) const;
     // Replaces the whole history; malformed text changes nothing and gives false.
     bool setDataFromString(const QString &text, QChar separator);
+    // The same as bytes, for files: no conversion of a day's millions of characters.
+    std::string dataToUtf8(QChar separator = QLatin1Char(';')) const;
+    bool setDataFromUtf8(const std::string &text, QChar separator);
 
 signals:
     void vSignalZommResetForNoiseLine();
@@ -138,6 +142,8 @@ protected:
 
 private:
     ChartRow *rowAt(int row) const;
+    std::vector<const ChartHistory *> histories() const;
+    void takeHistory(std::vector<ChartHistory> &parsed);
     void scheduleRefresh();
     void refresh();
     bool paintNewPoints();

@@ -75,23 +75,32 @@ bool mayBeShort(double v)
     return v == std::trunc(v) && v >= -9.0 && v <= 99.0;
 }
 
-// Reads the fields of the text in place; each field is copied into a small
-// buffer, refusing any character beyond ASCII.
 // A long history's text is tens of megabytes; faulting it in as 2 MB pages
 // instead of 4 kB ones saves most of the time spent writing it.
-void adviseHugePages(QString &text)
+void adviseHugePages(const void *data, std::size_t bytes)
 {
 #if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
     constexpr std::uintptr_t Huge = std::uintptr_t(2) << 20;
-    const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
-    const std::uintptr_t end = begin + std::uintptr_t(text.capacity()) * sizeof(QChar);
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t end = begin + bytes;
     const std::uintptr_t first = (begin + Huge - 1) & ~(Huge - 1);
     const std::uintptr_t last = end & ~(Huge - 1);
     if (last > first)
         madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
 #else
-    Q_UNUSED(text)
+    Q_UNUSED(data)
+    Q_UNUSED(bytes)
 #endif
+}
+
+unsigned int codeOf(QChar c)
+{
+    return c.unicode();
+}
+
+unsigned int codeOf(char c)
+{
+    return static_cast<unsigned char>(c);
 }
 
 // The last distinct values of one series, most recent first, by bit pattern:
@@ -112,14 +121,17 @@ public:
         }
         return -1;
     }
-    // Puts v first; the entry it had, or the oldest one, makes room.
-    void use(double v)
+    // Puts v first; the entry it had (k, from find()), or the oldest one when
+    // it had none (k < 0), makes room.
+    void use(double v, int k)
     {
-        int k = find(v);
         if (k < 0)
             k = m_size < Capacity ? m_size++ : Capacity - 1;
-        std::copy_backward(m_bits.begin(), m_bits.begin() + k, m_bits.begin() + k + 1);
-        m_bits[0] = bitsOf(v);
+        // Rotated through a carry rather than moved as a block: a move of a few
+        // bytes per point is slower than the loop.
+        std::uint64_t carry = bitsOf(v);
+        for (int j = 0; j <= k; ++j)
+            std::swap(carry, m_bits[std::size_t(j)]);
     }
 
 private:
@@ -127,13 +139,16 @@ private:
     int m_size = 0;
 };
 
+// Reads the fields of the text in place, from UTF-16 or from bytes; each field
+// is copied into a small buffer, refusing any character beyond ASCII.
+template <typename Char>
 class Reader
 {
 public:
-    Reader(const QChar *begin, const QChar *end, QChar separator)
+    Reader(const Char *begin, const Char *end, char separator)
         : m_pos(begin)
         , m_end(end)
-        , m_separator(separator)
+        , m_separator(static_cast<unsigned char>(separator))
     {}
 
     bool atEnd() const { return m_done; }
@@ -145,8 +160,8 @@ public:
         if (m_done)
             return false;
         std::size_t length = 0;
-        while (m_pos != m_end && *m_pos != m_separator) {
-            const ushort c = m_pos->unicode();
+        while (m_pos != m_end && codeOf(*m_pos) != m_separator) {
+            const unsigned int c = codeOf(*m_pos);
             if (c >= 128 || length == sizeof m_field)
                 return false;
             m_field[length++] = char(c);
@@ -214,20 +229,22 @@ public:
         const char *e;
         if (!next(b, e))
             return false;
-        if (b == e || *b == 'r') {
-            std::size_t k = 0;
-            if (b != e) {
-                const auto r = std::from_chars(b + 1, e, k);
-                if (b + 1 == e || r.ec != std::errc() || r.ptr != e)
-                    return false;
-            }
-            if (k >= std::size_t(recent.size()))
+        if (b != e && *b != 'r') {
+            if (!parse(b, e, out))
                 return false;
-            out = recent.at(int(k));
-        } else if (!parse(b, e, out)) {
-            return false;
+            recent.use(out, recent.find(out));
+            return true;
         }
-        recent.use(out);
+        std::size_t k = 0;
+        if (b != e) {
+            const auto r = std::from_chars(b + 1, e, k);
+            if (b + 1 == e || r.ec != std::errc() || r.ptr != e)
+                return false;
+        }
+        if (k >= std::size_t(recent.size()))
+            return false;
+        out = recent.at(int(k));
+        recent.use(out, int(k));
         return true;
     }
 
@@ -273,9 +290,9 @@ private:
         return std::isnan(value);
     }
 
-    const QChar *m_pos;
-    const QChar *m_end;
-    QChar m_separator;
+    const Char *m_pos;
+    const Char *m_end;
+    unsigned int m_separator;
     bool m_done = false;
     char m_field[64];
 };
@@ -285,9 +302,20 @@ bool sameBits(double a, double b)
     return bitsOf(a) == bitsOf(b);
 }
 
+void appendTo(QString &text, const std::string &part)
+{
+    text.append(QLatin1String(part.data(), int(part.size())));
+}
+
+void appendTo(std::string &text, const std::string &part)
+{
+    text += part;
+}
+
 // Writes version 2: times as differences from the point before, values left
 // out where they repeat the point before or named by their place among the
-// recent ones where that is shorter.
+// recent ones where that is shorter. Text is a QString or a std::string.
+template <typename Text>
 class Writer
 {
 public:
@@ -299,7 +327,7 @@ public:
         // whose untouched reserve costs nothing.
         const std::size_t most = std::size_t(std::numeric_limits<int>::max() / 2);
         m_text.reserve(int(std::min(expectedLength, most)));
-        adviseHugePages(m_text);
+        adviseHugePages(m_text.data(), std::size_t(m_text.capacity()) * sizeof(*m_text.data()));
         m_buffer.reserve(BufferSize);
     }
 
@@ -338,7 +366,7 @@ public:
         }
     }
 
-    QString finish()
+    Text finish()
     {
         flush();
         return std::move(m_text);
@@ -351,7 +379,7 @@ private:
     void appendValue(RecentValues &recent, double v)
     {
         const int k = recent.find(v);
-        recent.use(v);
+        recent.use(v, k);
         if (k == 0)
             return;
         if (k > 0 && k < 10 && !mayBeShort(v)) {
@@ -372,16 +400,17 @@ private:
 
     void flush()
     {
-        m_text.append(QLatin1String(m_buffer.data(), int(m_buffer.size())));
+        appendTo(m_text, m_buffer);
         m_buffer.clear();
     }
 
     char m_separator;
-    QString m_text;
+    Text m_text;
     std::string m_buffer;
 };
 
-bool readRow1(Reader &reader, std::size_t count, ChartHistory &row)
+template <typename Char>
+bool readRow1(Reader<Char> &reader, std::size_t count, ChartHistory &row)
 {
     for (std::size_t i = 0; i < count; ++i) {
         double t;
@@ -393,7 +422,8 @@ bool readRow1(Reader &reader, std::size_t count, ChartHistory &row)
     return true;
 }
 
-bool readRow2(Reader &reader, std::size_t count, ChartHistory &row)
+template <typename Char>
+bool readRow2(Reader<Char> &reader, std::size_t count, ChartHistory &row)
 {
     double t = 0.0;
     double v = 0.0;
@@ -421,27 +451,40 @@ bool isValidHistorySeparator(QChar separator)
     return !std::strchr("+-.()?", char(c));
 }
 
-QString historyToString(const std::vector<const ChartHistory *> &rows, QChar separator)
+namespace {
+
+template <typename Text>
+Text historyText(const std::vector<const ChartHistory *> &rows, QChar separator)
 {
     if (!isValidHistorySeparator(separator))
         separator = QLatin1Char(';');
     std::size_t points = 0;
     for (const ChartHistory *row : rows)
         points += row->size();
-    Writer writer(char(separator.unicode()), 64 + rows.size() * 24 + points * 30);
+    Writer<Text> writer(char(separator.unicode()), 64 + rows.size() * 24 + points * 30);
     writer.header(rows.size());
     for (const ChartHistory *row : rows)
         writer.row(*row);
     return writer.finish();
 }
 
-bool historyFromString(const QString &text, QChar separator, std::size_t expectedRows,
-                       std::vector<ChartHistory> &rows)
-{
-    if (!isValidHistorySeparator(separator))
-        return false;
-    Reader reader(text.constData(), text.constData() + text.size(), separator);
+} // namespace
 
+QString historyToString(const std::vector<const ChartHistory *> &rows, QChar separator)
+{
+    return historyText<QString>(rows, separator);
+}
+
+std::string historyToUtf8(const std::vector<const ChartHistory *> &rows, QChar separator)
+{
+    return historyText<std::string>(rows, separator);
+}
+
+namespace {
+
+template <typename Char>
+bool readHistory(Reader<Char> reader, std::size_t expectedRows, std::vector<ChartHistory> &rows)
+{
     std::size_t rowCount = 0;
     if (!reader.word(Magic))
         return false;
@@ -469,6 +512,28 @@ bool historyFromString(const QString &text, QChar separator, std::size_t expecte
         return false;
     rows = std::move(parsed);
     return true;
+}
+
+} // namespace
+
+bool historyFromString(const QString &text, QChar separator, std::size_t expectedRows,
+                       std::vector<ChartHistory> &rows)
+{
+    if (!isValidHistorySeparator(separator))
+        return false;
+    return readHistory(Reader<QChar>(text.constData(), text.constData() + text.size(),
+                                     char(separator.unicode())),
+                       expectedRows, rows);
+}
+
+bool historyFromUtf8(const std::string &text, QChar separator, std::size_t expectedRows,
+                     std::vector<ChartHistory> &rows)
+{
+    if (!isValidHistorySeparator(separator))
+        return false;
+    return readHistory(Reader<char>(text.data(), text.data() + text.size(),
+                                    char(separator.unicode())),
+                       expectedRows, rows);
 }
 
 } // namespace Charts
