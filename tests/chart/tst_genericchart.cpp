@@ -62,9 +62,12 @@ void TestGenericChart::decimatedDrawingCoversTheSamePixels_data()
 {
     QTest::addColumn<int>("points");
     QTest::addColumn<double>("noise");
-    QTest::newRow("noisy, thousands of points a column") << 1000000 << 0.6;
-    QTest::newRow("sparse, lines across columns") << 150 << 0.3;
-    QTest::newRow("smooth and dense") << 200000 << 0.0;
+    QTest::addColumn<bool>("filled");
+    QTest::newRow("noisy, thousands of points a column") << 1000000 << 0.6 << false;
+    QTest::newRow("sparse, lines across columns") << 150 << 0.3 << false;
+    QTest::newRow("smooth and dense") << 200000 << 0.0 << false;
+    // Filled down to the baseline: one bar a column instead of the polygon.
+    QTest::newRow("noisy, filled") << 1000000 << 0.6 << true;
 }
 
 // Min/max per pixel column paints what all points would, column by column.
@@ -72,6 +75,7 @@ void TestGenericChart::decimatedDrawingCoversTheSamePixels()
 {
     QFETCH(int, points);
     QFETCH(double, noise);
+    QFETCH(bool, filled);
     ChartHistory history;
     QVector<double> xs{1.7e12}, ys;
     std::mt19937 random(5);
@@ -91,7 +95,17 @@ void TestGenericChart::decimatedDrawingCoversTheSamePixels()
     HistoryCurve decimated(&history, ChartHistory::Value);
     QwtPlotCurve full;
     full.setSamples(xs, ys);
-    const auto expected = ink(full, x, y);
+    auto expected = ink(full, x, y);
+    if (filled) {
+        // The line's ink, stretched in every column to the baseline.
+        decimated.setBrush(QColor(0, 0, 188, 40));
+        decimated.setBaseline(0.5);
+        const int base = qRound(y.transform(0.5));
+        for (auto &column : expected) {
+            if (column.first >= 0)
+                column = {std::min(column.first, base), std::max(column.second, base)};
+        }
+    }
     const auto actual = ink(decimated, x, y);
     int inked = 0;
     for (int c = 1; c < W - 1; ++c) {

@@ -116,7 +116,7 @@ private:
 
 } // namespace
 
-QVector<QRectF> HistoryCurve::fillColumns(const QVector<QPolygonF> &pieces,
+QVector<QRect> HistoryCurve::fillColumns(const QVector<QPolygonF> &pieces,
                                           const QRectF &canvasRect, double baseY)
 {
     // Filling the line's polygon costs far more than the line when the line
@@ -157,12 +157,16 @@ QVector<QRectF> HistoryCurve::fillColumns(const QVector<QPolygonF> &pieces,
             }
         }
     }
-    QVector<QRectF> rects;
+    QVector<QRect> rects;
     rects.reserve(columns);
+    const int base = qRound(baseY);
     for (int c = 0; c < columns; ++c) {
         const double y = farthest[std::size_t(c)];
-        if (!std::isnan(y) && y != baseY)
-            rects.append(QRectF(left + c, std::min(y, baseY), 1.0, std::abs(y - baseY)));
+        if (std::isnan(y))
+            continue;
+        const int reached = qRound(y);
+        if (reached != base)
+            rects.append(QRect(left + c, std::min(reached, base), 1, std::abs(reached - base)));
     }
     return rects;
 }
@@ -232,7 +236,7 @@ void HistoryCurve::draw(QPainter *painter, const QwtScaleMap &xMap, const QwtSca
     if (m_brush.style() != Qt::NoBrush) {
         const double base = std::clamp(yMap.transform(m_baseline), canvasRect.top() - 1.0,
                                        canvasRect.bottom() + 1.0);
-        const QVector<QRectF> rects = fillColumns(pieces, area, base);
+        const QVector<QRect> rects = fillColumns(pieces, area, base);
         painter->setPen(Qt::NoPen);
         painter->setBrush(m_brush);
         painter->drawRects(rects);

@@ -45,8 +45,9 @@ public:
     QVector<QPolygonF> polylines(const QwtScaleMap &xMap, const QwtScaleMap &yMap,
                                  const QRectF &canvasRect) const;
 
-    // One bar a pixel column between the baseline and the line.
-    static QVector<QRectF> fillColumns(const QVector<QPolygonF> &pieces,
+    // One bar a pixel column between the baseline and the line, in whole
+    // pixels: the painter fills those without working out their edges' coverage.
+    static QVector<QRect> fillColumns(const QVector<QPolygonF> &pieces,
                                        const QRectF &canvasRect, double baseY);
 
 private:
