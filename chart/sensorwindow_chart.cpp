@@ -13,12 +13,15 @@
 
 #include <QAction>
 #include <QColor>
+#include <QCoreApplication>
 #include <QHash>
 #include <QIcon>
 #include <QPixmap>
 #include <QToolBar>
 #include <QTreeWidgetItem>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace OrvexSensorPlugin {
 namespace Core {
@@ -81,11 +84,56 @@ void showInactive(QTreeWidgetItem *item, const QString &text, const QString &ico
     item->setData(1, Qt::UserRole, icon);
 }
 
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("OrvexSensorPlugin::Core::SensorWindow", text);
+}
+
+// Rows are addressed by position; a description with fewer rows shows fewer indicators.
+void showPendingReading(SensorWindowState *state)
+{
+    if (!state->pendingReading)
+        return;
+    const SensorWindowState::PanelReading reading = *std::exchange(state->pendingReading, {});
+    const ProcessValue &answer = reading.answer;
+    if (QTreeWidgetItem *row = processDataRow(state, ValueRow)) {
+        clearNoReading(row);
+        row->setText(1, processValueText(reading.value, reading.unitSuffix));
+    }
+    if (QTreeWidgetItem *row = processDataRow(state, Output1Row)) {
+        if (answer.output1Switched())
+            showActive(row, translated("On"), QStringLiteral(":/newPrefix/icons/led_state_2_1.svg"));
+        else
+            showInactive(row, translated("Off"),
+                         QStringLiteral(":/newPrefix/icons/led_state_1_1.svg"));
+    }
+    if (QTreeWidgetItem *row = processDataRow(state, Output2Row)) {
+        if (!reading.output2Switching)
+            showInactive(row, QStringLiteral(" "),
+                         QStringLiteral(":/newPrefix/icons/led_state_0.svg"));
+        else if (answer.output2Switched())
+            showActive(row, translated("On"), QStringLiteral(":/newPrefix/icons/led_state_2_2.svg"));
+        else
+            showInactive(row, translated("Off"),
+                         QStringLiteral(":/newPrefix/icons/led_state_1_2.svg"));
+    }
+    if (QTreeWidgetItem *row = processDataRow(state, SignalRow)) {
+        if (answer.signalTooLow())
+            showActive(row, translated("Signal too low"),
+                       QStringLiteral(":/newPrefix/icons/!_galben_cerc_negru_mare.svg"));
+        else
+            showInactive(row, QStringLiteral("OK"),
+                         QStringLiteral(":/newPrefix/icons/Check_box_galben_Negru_mare.svg"));
+    }
+}
+
 } // namespace
 
 Utils::Charts::GenericChart *SensorWindow::createChart(QWidget *parent)
 {
     auto *chart = new Utils::Charts::GenericChart(1, parent, nullptr, true, false);
+    connect(chart, &Utils::Charts::GenericChart::refreshed, this,
+            [this] { showPendingReading(state); });
     chart->setCurrentValuePrecision(0, 2);
     chart->setScale(0, -100.0, 100000.0);
     chart->setAllowNegativeValues(0, true);
@@ -140,35 +188,10 @@ void SensorWindow::processDataReceived(const QString &hexAnswer)
     const double analog = analogEquivalent(value, state->analogLow, state->analogHigh,
                                            state->analogMode);
     state->chart->vAppendData(0, value, true, analog, false, -1.0, -1.0);
+    // Shown in the panel with the chart's next refresh.
 
-    // Rows are addressed by position; a description with fewer rows shows fewer indicators.
-    if (QTreeWidgetItem *row = processDataRow(state, ValueRow)) {
-        clearNoReading(row);
-        row->setText(1, processValueText(value, state->unitSuffix));
-    }
-    if (QTreeWidgetItem *row = processDataRow(state, Output1Row)) {
-        if (answer.output1Switched())
-            showActive(row, tr("On"), QStringLiteral(":/newPrefix/icons/led_state_2_1.svg"));
-        else
-            showInactive(row, tr("Off"), QStringLiteral(":/newPrefix/icons/led_state_1_1.svg"));
-    }
-    if (QTreeWidgetItem *row = processDataRow(state, Output2Row)) {
-        if (!state->output2Switching)
-            showInactive(row, QStringLiteral(" "),
-                         QStringLiteral(":/newPrefix/icons/led_state_0.svg"));
-        else if (answer.output2Switched())
-            showActive(row, tr("On"), QStringLiteral(":/newPrefix/icons/led_state_2_2.svg"));
-        else
-            showInactive(row, tr("Off"), QStringLiteral(":/newPrefix/icons/led_state_1_2.svg"));
-    }
-    if (QTreeWidgetItem *row = processDataRow(state, SignalRow)) {
-        if (answer.signalTooLow())
-            showActive(row, tr("Signal too low"),
-                       QStringLiteral(":/newPrefix/icons/!_galben_cerc_negru_mare.svg"));
-        else
-            showInactive(row, QStringLiteral("OK"),
-                         QStringLiteral(":/newPrefix/icons/Check_box_galben_Negru_mare.svg"));
-    }
+    state->pendingReading =
+        SensorWindowState::PanelReading{value, state->unitSuffix, answer, state->output2Switching};
 }
 
 void SensorWindow::updateChart()

@@ -91,8 +91,10 @@ void SensorWindow::slotCurrentOutputChanged(int)
     applyOutputLayout(outputLayout(enumParameter("PinFunctionA1"), enumParameter("PinFunctionA2"),
                                    state->analogMode, selected));
     // The output 2 row was reset above; offline it shows no reading.
-    if (!connected)
+    if (!connected) {
+        state->pendingReading.reset();
         showNoReadings(state->processDataItems);
+    }
 }
 
 QtProperty *SensorWindow::outputParameter(const char *id) const

@@ -287,6 +287,7 @@ void SensorWindow::vDisconnect()
     ui->actionOpen_Settings->setEnabled(true);
     connected = false;
     state->connectionStatus->setConnected(false);
+    state->pendingReading.reset();
     showNoReadings(state->processDataItems);
     state->liveDataEnabled = false;
     ui->actionEnable_live_data->setChecked(false);

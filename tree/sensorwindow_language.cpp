@@ -58,8 +58,10 @@ void SensorWindow::changeEvent(QEvent *event)
     // shown stay, in the new language; without a sensor there are none.
     if (connected)
         retranslateReadings(items);
-    else
+    else {
+        state->pendingReading.reset();
         showNoReadings(items);
+    }
     languageChanging = false;
     enableTreeDataHandling(true);
 }

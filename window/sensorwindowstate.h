@@ -2,6 +2,8 @@
 
 #include "extensionsystem/communicationinterface.h"
 
+#include "chart/processvalue.h"
+
 #include <QDialog>
 #include <QMap>
 #include <QMutex>
@@ -9,6 +11,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <optional>
 #include <string>
 
 class QComboBox;
@@ -139,6 +142,17 @@ struct SensorWindowState
     QDockWidget *processDataDock = nullptr;
     QTreeWidget *processDataTree = nullptr;
     QList<QTreeWidgetItem *> processDataItems;
+    // The newest reading not shown in the panel yet. The panel follows the
+    // chart's refreshes, so that a reading's rows and its point on the chart are
+    // painted in one pass, at most as often as the chart redraws.
+    struct PanelReading
+    {
+        double value;
+        QString unitSuffix;
+        ProcessValue answer;
+        bool output2Switching;
+    };
+    std::optional<PanelReading> pendingReading;
 
     QString completeName;
 };

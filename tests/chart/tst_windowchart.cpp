@@ -163,6 +163,7 @@ void WindowChartTest::unitsEndToEnd()
     s.decVal = 3.0;
     Access::setLive(*w, true);
     Access::receive(*w, "00112233" + digits + "0000");
+    s.chart->updateChart(false); // the panel shows the reading with the chart's redraw
     QCOMPARE(s.chart->history(0).value(0, ChartHistory::Value), plotted);
     QCOMPARE((parts << s.processDataItems.at(3)->text(1)).join(" | "), seen);
     QCOMPARE(Ints({pressureDecimals(10), pressureDecimals(100), pressureDecimals(10.5)}),
@@ -309,8 +310,14 @@ void WindowChartTest::processData()
     QCOMPARE(h.value(0, ChartHistory::Analog), analog);
     QTest::qWait(2);
     Access::receive(*w, "0000000000000000"); // nothing set turns every indicator back
+    chart->updateChart(false);
     QVERIFY(h.size() == 2 && h.time(1) > h.time(0)); // stamped with the arrival time
     QCOMPARE(::panel(*w), setup.isEmpty() ? "Off|Off|OK|  0 bar" : "Off| |OK|  0 bar");
+    // A reading still waiting for the redraw when the sensor goes is never shown.
+    Access::receive(*w, answer);
+    Access::vDisconnect(*w);
+    chart->updateChart(false);
+    QCOMPARE(::panel(*w), QStringLiteral("–|–|–|–"));
 }
 
 void WindowChartTest::historyExportClearAndPrint()

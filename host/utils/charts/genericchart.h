@@ -136,6 +136,9 @@ public:
 
 signals:
     void vSignalZommResetForNoiseLine();
+    // After every redraw, whole or of new points only: displays that should
+    // change together with the plots follow this.
+    void refreshed();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -104,9 +104,9 @@ void GenericChart::refresh()
             m_viewStart = m_viewEnd - m_liveSpan;
         }
     }
-    if (!markerMoved && paintNewPoints())
-        return;
-    applyView();
+    if (markerMoved || !paintNewPoints())
+        applyView();
+    emit refreshed();
 }
 
 bool GenericChart::paintNewPoints()
