@@ -51,6 +51,7 @@ private slots:
     void decimatedDrawingCoversTheSamePixels();
     void extremesAndBoundsMatchAScan();
     void viewFollowsNewestUntilPannedWithinOffsets();
+    void newPointsPaintedAsAFullRedrawWould_data();
     void newPointsPaintedAsAFullRedrawWould();
     void timeLabelsNeverOverlap_data();
     void timeLabelsNeverOverlap();
@@ -214,10 +215,20 @@ void TestGenericChart::viewFollowsNewestUntilPannedWithinOffsets()
     QCOMPARE(bounds(chart.poPlot(0)), qMakePair(-1.0, 10.0));
 }
 
+void TestGenericChart::newPointsPaintedAsAFullRedrawWould_data()
+{
+    QTest::addColumn<double>("earlier");
+    QTest::newRow("overview: points pixels apart") << 0.0;
+    // Two hours before: each overview column holds a hundred points, most of
+    // which add nothing to its picture.
+    QTest::newRow("overview: many points a column") << 7.2e6;
+}
+
 // Points that fit the view are painted onto the last picture, which then shows what a full
 // redraw shows: the plot and the overview strip, across a gap and around a run of NaN.
 void TestGenericChart::newPointsPaintedAsAFullRedrawWould()
 {
+    QFETCH(double, earlier);
     GenericChart chart(1, nullptr, nullptr, true, false);
     chart.setScale(0, -1.0, 10.0);
     chart.setLiveSpan(10000.0);
@@ -225,6 +236,10 @@ void TestGenericChart::newPointsPaintedAsAFullRedrawWould()
     chart.show();
     QVERIFY(QTest::qWaitForWindowExposed(&chart));
     double t = 1.0e6;
+    if (earlier > 0.0) {
+        chart.appendDataAt(0, t - earlier, 5.0, 0);
+        chart.setMaxPanOffset(0, 1000); // the view may reach past the newest point
+    }
     auto add = [&](int points, double nanFrom) {
         for (int i = 0; i < points; ++i, t += 65.0)
             chart.appendDataAt(0, t, i >= nanFrom ? qQNaN() : 5.0 + 4.0 * std::sin(t / 700.0), 0);

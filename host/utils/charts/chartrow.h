@@ -64,6 +64,11 @@ struct ChartRow
     double current = std::numeric_limits<double>::quiet_NaN();
     double lastAnalog = std::numeric_limits<double>::quiet_NaN();
     std::size_t drawnPoints = 0; // points on the plot's last picture
+    // The overview's newest pixel column and the rows its points reach there;
+    // a point within them adds nothing to the overview's picture.
+    int overviewColumn = std::numeric_limits<int>::min();
+    int overviewLow = 0;
+    int overviewHigh = -1;
     double shownValue = std::numeric_limits<double>::quiet_NaN(); // in currentValue
     int shownPrecision = -1;
 

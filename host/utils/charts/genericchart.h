@@ -150,6 +150,7 @@ private:
     void scheduleRefresh();
     void refresh();
     bool paintNewPoints();
+    bool overviewCovers(ChartRow &row) const;
     void applyView();
     void fitTimeLabels(ChartRow &row);
     void limitView(double &start, double &end) const;

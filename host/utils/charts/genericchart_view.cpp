@@ -15,6 +15,7 @@
 #include <qwt_scale_draw.h>
 #include <qwt_scale_widget.h>
 #include <qwt_plot_zoneitem.h>
+#include <qwt_scale_map.h>
 
 #include <algorithm>
 #include <cmath>
@@ -129,13 +130,48 @@ bool GenericChart::paintNewPoints()
         if (!ColumnPainter::paint(row->plot, from, h.lastTime()))
             return false;
         auto *overview = qobject_cast<QwtPlotCanvas *>(m_timeline->canvas());
-        if (!m_timeline->isVisible() && overview) // drawn anew when shown
+        if (!m_timeline->isVisible() && overview) { // drawn anew when shown
             overview->invalidateBackingStore();
-        else if (!ColumnPainter::paint(m_timeline, from, h.lastTime()))
+            row->overviewColumn = std::numeric_limits<int>::min();
+        } else if (!overviewCovers(*row)
+                   && !ColumnPainter::paint(m_timeline, from, h.lastTime())) {
             return false;
+        }
         row->drawnPoints = h.size();
     }
     return true;
+}
+
+bool GenericChart::overviewCovers(ChartRow &row) const
+{
+    // A day of history puts minutes into one pixel column of the overview, so
+    // most new points fall on its newest column, within the rows already inked.
+    const QwtScaleMap xMap = m_timeline->canvasMap(QwtPlot::xBottom);
+    const QwtScaleMap yMap = m_timeline->canvasMap(QwtPlot::yLeft);
+    const ChartHistory &h = row.history;
+    bool covered = true;
+    for (std::size_t i = row.drawnPoints; i < h.size(); ++i) {
+        const double v = h.value(i, ChartHistory::Value);
+        const double x = xMap.transform(h.time(i));
+        const double y = yMap.transform(v);
+        if (!std::isfinite(v) || !std::isfinite(x) || !std::isfinite(y)
+            || std::abs(x) > 1e6 || std::abs(y) > 1e6) {
+            row.overviewColumn = std::numeric_limits<int>::min();
+            return false;
+        }
+        const int column = qRound(x);
+        const int pixel = qRound(y);
+        if (column != row.overviewColumn) {
+            covered = false;
+            row.overviewColumn = column;
+            row.overviewLow = row.overviewHigh = pixel;
+        } else if (pixel < row.overviewLow || pixel > row.overviewHigh) {
+            covered = false;
+            row.overviewLow = std::min(row.overviewLow, pixel);
+            row.overviewHigh = std::max(row.overviewHigh, pixel);
+        }
+    }
+    return covered;
 }
 
 void GenericChart::applyView()
@@ -146,6 +182,7 @@ void GenericChart::applyView()
         fitTimeLabels(*row);
         row->plot->replot();
         row->drawnPoints = row->history.size();
+        row->overviewColumn = std::numeric_limits<int>::min(); // not known after a redraw
     }
     double first = m_viewStart;
     double last = m_viewEnd;
