@@ -7,8 +7,8 @@
 // runs in its own process), then again for a quarter as many polls whose answers are
 // not drawn (live data off), which leaves out the chart's share, and for half as
 // many polls with the previous drawing path as the baseline: the whole plot
-// redrawn every 100 ms while points come in. Argument: the number of polls
-// (default 2000).
+// redrawn every 100 ms while points come in; last, as the floor, a bare serial
+// port polling at the same pace. Argument: the number of polls (default 2000).
 
 #include "tests/common/windowaccess.h"
 
@@ -26,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -152,6 +153,45 @@ void printFigures(const Run &live, const Run &quiet, const Run &previous, std::s
                 previous.cpuPerPollMs());
 }
 
+// The least a poll can cost in this process: a bare port, without plug-in, channel
+// or window, that writes the poll request 65 ms after each complete answer. The
+// event loop wakes for the timer and for the answer as in live operation.
+double bareCpuPerPollMs(const QString &device, int count)
+{
+    QSerialPort port(device);
+    if (!port.open(QIODevice::ReadWrite))
+        return -1.0;
+    QByteArray buffer;
+    int answered = 0;
+    QTimer next;
+    next.setSingleShot(true);
+    next.setInterval(65);
+    QObject::connect(&next, &QTimer::timeout, &port, [&] {
+        port.write("\x02\x70\x22", 3);
+        port.flush();
+        port.flush();
+    });
+    QObject::connect(&port, &QSerialPort::readyRead, &port, [&] {
+        buffer += port.readAll();
+        while (!buffer.isEmpty() && buffer.size() >= 1 + quint8(buffer.at(0))) {
+            buffer.remove(0, 1 + quint8(buffer.at(0)));
+            if (++answered == count)
+                qApp->quit();
+            else
+                next.start();
+        }
+    });
+    QTimer guard; // a simulator that stopped answering ends the run
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    guard.start(count * 200);
+    const double cpuBefore = cpuSeconds();
+    next.start();
+    qApp->exec();
+    const double cpu = cpuSeconds() - cpuBefore;
+    return answered == count ? 1000.0 * cpu / count : -1.0;
+}
+
 // The three runs against the simulator on `device`; false when polling stopped.
 bool measure(const QString &device, int polls)
 {
@@ -204,7 +244,14 @@ int main(int argc, char *argv[])
     const QString device = startSimulatorProcess(simulator, bin);
     if (device.isEmpty())
         return 1;
-    const bool measured = measure(device, polls);
+    bool measured = measure(device, polls);
+    const double bare = measured ? bareCpuPerPollMs(device, std::max(10, polls / 4)) : -1.0;
+    if (bare < 0.0) {
+        std::fprintf(stderr, "the bare port got no answers\n");
+        measured = false;
+    } else {
+        std::printf("baseline_poll_cpu_per_poll_bare_port: %.3f ms\n", bare);
+    }
     simulator.terminate();
     simulator.waitForFinished(3000);
     return measured ? 0 : 1;

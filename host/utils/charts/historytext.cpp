@@ -483,8 +483,12 @@ std::string historyToUtf8(const std::vector<const ChartHistory *> &rows, QChar s
 namespace {
 
 template <typename Char>
-bool readHistory(Reader<Char> reader, std::size_t expectedRows, std::vector<ChartHistory> &rows)
+bool readHistory(const Char *begin, const Char *end, QChar separator, std::size_t expectedRows,
+                 std::vector<ChartHistory> &rows)
 {
+    if (!isValidHistorySeparator(separator))
+        return false;
+    Reader<Char> reader(begin, end, char(separator.unicode()));
     std::size_t rowCount = 0;
     if (!reader.word(Magic))
         return false;
@@ -519,21 +523,14 @@ bool readHistory(Reader<Char> reader, std::size_t expectedRows, std::vector<Char
 bool historyFromString(const QString &text, QChar separator, std::size_t expectedRows,
                        std::vector<ChartHistory> &rows)
 {
-    if (!isValidHistorySeparator(separator))
-        return false;
-    return readHistory(Reader<QChar>(text.constData(), text.constData() + text.size(),
-                                     char(separator.unicode())),
+    return readHistory(text.constData(), text.constData() + text.size(), separator,
                        expectedRows, rows);
 }
 
 bool historyFromUtf8(const std::string &text, QChar separator, std::size_t expectedRows,
                      std::vector<ChartHistory> &rows)
 {
-    if (!isValidHistorySeparator(separator))
-        return false;
-    return readHistory(Reader<char>(text.data(), text.data() + text.size(),
-                                    char(separator.unicode())),
-                       expectedRows, rows);
+    return readHistory(text.data(), text.data() + text.size(), separator, expectedRows, rows);
 }
 
 } // namespace Charts
