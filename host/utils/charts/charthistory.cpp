@@ -46,6 +46,8 @@ ChartHistory::Chunk::Chunk()
         all[s].reset();
         for (Summary &run : runs[s])
             run.reset();
+        for (Summary &block : blocks[s])
+            block.reset();
     }
 }
 
@@ -71,6 +73,8 @@ bool ChartHistory::append(double timeMs, double value, double analog)
     }
     chunk.runs[Value][offset / RunSize].add(value);
     chunk.runs[Analog][offset / RunSize].add(analog);
+    chunk.blocks[Value][offset / BlockSize].add(value);
+    chunk.blocks[Analog][offset / BlockSize].add(analog);
     chunk.all[Value].add(value);
     chunk.all[Analog].add(analog);
     m_lastTime = timeMs;
@@ -190,6 +194,12 @@ ChartHistory::Extremes ChartHistory::extremes(Series series, std::size_t from,
         } else {
             std::size_t i = begin;
             while (i < end) {
+                const std::size_t blockEnd = (i / BlockSize + 1) * BlockSize;
+                if (i % BlockSize == 0 && blockEnd <= end) {
+                    add(out, chunk.blocks[series][i / BlockSize]);
+                    i = blockEnd;
+                    continue;
+                }
                 const std::size_t runEnd = (i / RunSize + 1) * RunSize;
                 if (i % RunSize == 0 && runEnd <= end) {
                     add(out, chunk.runs[series][i / RunSize]);

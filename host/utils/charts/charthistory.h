@@ -18,7 +18,7 @@ namespace Charts {
 // chunks, so growing never copies the history; within a chunk, times are
 // offsets from its first time and values indices into a table of its distinct
 // values wherever that gives every number back exactly (see TimeColumn and
-// ValueColumn). Every run of 32 points and every chunk
+// ValueColumn). Every run of 32 points, every block of 1024 and every chunk
 // keeps the minimum and maximum of its finite values, so that the extremes of
 // any index range are found without rescanning it.
 class UTILS_EXPORT ChartHistory
@@ -64,6 +64,7 @@ public:
 
     static constexpr std::size_t ChunkSize = 4096;
     static constexpr std::size_t RunSize = 32;
+    static constexpr std::size_t BlockSize = 1024;
 
 private:
     struct Summary
@@ -82,6 +83,7 @@ private:
         TimeColumn times;
         ValueColumn values[2];
         Summary runs[2][ChunkSize / RunSize];
+        Summary blocks[2][ChunkSize / BlockSize];
         Summary all[2];
     };
 
