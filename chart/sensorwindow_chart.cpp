@@ -187,11 +187,10 @@ void SensorWindow::processDataReceived(const QString &hexAnswer)
         value = convertPressure(value, state->unitIndex, true);
     const double analog = analogEquivalent(value, state->analogLow, state->analogHigh,
                                            state->analogMode);
-    state->chart->vAppendData(0, value, true, analog, false, -1.0, -1.0);
-    // Shown in the panel with the chart's next refresh.
-
+    // The panel shows the reading with the chart's next refresh.
     state->pendingReading =
         SensorWindowState::PanelReading{value, state->unitSuffix, answer, state->output2Switching};
+    state->chart->vAppendData(0, value, true, analog, false, -1.0, -1.0);
 }
 
 void SensorWindow::updateChart()
