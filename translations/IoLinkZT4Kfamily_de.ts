@@ -379,6 +379,18 @@
         <source>All settings will be restored to factory defaults, continue ?</source>
         <translation>Alle Einstellungen werden auf die Werkseinstellungen zurückgesetzt. Fortfahren?</translation>
     </message>
+    <message>
+        <source>The selected file is larger than 64 MB; no settings file is that large</source>
+        <translation>Die ausgewählte Datei ist größer als 64 MB; so groß ist keine Einstellungsdatei</translation>
+    </message>
+    <message>
+        <source>The selected settings hold values that their parameters cannot take (%1); nothing was changed</source>
+        <translation>Die ausgewählten Einstellungen enthalten Werte, die ihre Parameter nicht annehmen können (%1); nichts wurde geändert</translation>
+    </message>
+    <message>
+        <source>The chart history in the selected settings is damaged; the chart keeps the history it has</source>
+        <translation>Der Diagrammverlauf in den ausgewählten Einstellungen ist beschädigt; das Diagramm behält seinen bisherigen Verlauf</translation>
+    </message>
 </context>
 <context>
     <name>connectionSwitchingDialog</name>
