@@ -306,6 +306,8 @@ void WindowChartTest::processData()
     QCOMPARE(h.size(), std::size_t(qIsNaN(value) ? 0 : 1));
     if (h.size() == 0)
         return;
+    for (QTreeWidgetItem *item : Access::state(*w).processDataItems) // no longer greyed out
+        QVERIFY(!item->data(1, Qt::ForegroundRole).isValid());
     QCOMPARE(h.value(0, ChartHistory::Value), value);
     QCOMPARE(h.value(0, ChartHistory::Analog), analog);
     QTest::qWait(2);

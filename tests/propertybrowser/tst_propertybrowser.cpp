@@ -357,6 +357,10 @@ void TestPropertyBrowser::rowsFollowTheProperties()
     QCOMPARE(row(m_browser->topLevelItem(m_group))->childCount(), 0);
     m_browser->removeProperty(service);
     QCOMPARE(m_browser->treeWidget()->topLevelItemCount(), 1);
+    m_browser->clear(); // every row goes, the properties stay
+    QCOMPARE(m_browser->treeWidget()->topLevelItemCount(), 0);
+    QCOMPARE(m_browser->topLevelItems().size(), 0);
+    QCOMPARE(m_group->propertyName(), QString("Output 1"));
 }
 
 QTEST_MAIN(TestPropertyBrowser)
