@@ -1,5 +1,6 @@
 #include "utils/charts/genericchart.h"
 #include "utils/charts/historycurve.h"
+#include "utils/plotdocument.h"
 #include "utils/thresholdwindowwidget.h"
 
 #include <QtTest>
@@ -57,6 +58,7 @@ private slots:
     void timeLabelsNeverOverlap();
     void thresholdDrag_data();
     void thresholdDrag();
+    void viewRendersToPdf();
 };
 
 void TestGenericChart::decimatedDrawingCoversTheSamePixels_data()
@@ -360,6 +362,23 @@ void TestGenericChart::thresholdDrag()
     delete overlay;
     QCOMPARE(plot.itemList(QwtPlotItem::Rtti_PlotMarker).size(), 0);
     new ThresholdWindowWidget(&plot, 0);
+}
+
+// The chart view as a document: a PDF page with the plot on it.
+void TestGenericChart::viewRendersToPdf()
+{
+    GenericChart chart(1);
+    for (int i = 0; i < 100; ++i)
+        chart.appendDataAt(0, 1.0e6 + 65.0 * i, 5.0 + std::sin(i / 10.0), 0);
+    chart.updateChart(true);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("view.pdf"));
+    QVERIFY(Utils::PlotDocument(chart.poPlot(0)).renderToPdf(path));
+    QFile pdf(path);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray content = pdf.readAll();
+    QVERIFY(content.startsWith("%PDF") && content.contains("/Page") && content.size() > 1000);
+    QVERIFY(!Utils::PlotDocument(nullptr).renderToPdf(folder.filePath(QStringLiteral("x.pdf"))));
 }
 
 QTEST_MAIN(TestGenericChart)
