@@ -14,6 +14,7 @@
 #include "extensionsystem/serialchannel.h"
 
 #include "bench/simulatorprocess.h"
+#include "bench/timedchannel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,7 +23,6 @@
 #include <QProcess>
 #include <QTimer>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,36 +35,6 @@ using Access = SensorWindowTestAccess;
 
 namespace {
 
-class TimedChannel : public ExtensionSystem::SerialChannel
-{
-public:
-    using SerialChannel::SerialChannel;
-
-    unsigned int uSendDataFrame(DataFrame *frame) override
-    {
-        sentNs.push_back(clock->nsecsElapsed());
-        // The run ends from the last station's poll: a timer that looked for
-        // the end would wake the process between polls and count as their CPU.
-        if (sentNs.size() == stopAfter && ++*stationsDone == stationCount)
-            qApp->quit();
-        return SerialChannel::uSendDataFrame(frame);
-    }
-
-    const QElapsedTimer *clock = nullptr;
-    std::vector<qint64> sentNs;
-    std::size_t stopAfter = 0;
-    int *stationsDone = nullptr;
-    int stationCount = 0;
-};
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 // User and system time of another process, from /proc.
 double processCpuSeconds(qint64 pid)
 {
@@ -76,14 +46,6 @@ double processCpuSeconds(qint64 pid)
     if (fields.size() < 13)
         return 0.0;
     return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t i = std::min(values.size() - 1,
-                                   static_cast<std::size_t>(p * double(values.size() - 1) + 0.5));
-    return values[i];
 }
 
 struct Station
@@ -126,9 +88,7 @@ bool reportStation(std::size_t index, Station &s, int polls, double &worst)
     const bool connected = Access::connected(*s.window);
     Access::connected(*s.window) = false;
     Access::state(*s.window).chartPollTimer.stop();
-    std::vector<double> intervals;
-    for (std::size_t k = 1; k < s.channel->sentNs.size(); ++k)
-        intervals.push_back(double(s.channel->sentNs[k] - s.channel->sentNs[k - 1]) / 1e6);
+    const std::vector<double> intervals = s.channel->intervalsMs();
     if (!connected || intervals.size() < std::size_t(polls)) {
         std::fprintf(stderr, "window %zu stopped after %zu polls\n", index, intervals.size());
         return false;
@@ -163,8 +123,10 @@ int main(int argc, char *argv[])
     int stationsDone = 0;
     for (const auto &s : stations) {
         s->channel->stopAfter = std::size_t(polls) + 1;
-        s->channel->stationsDone = &stationsDone;
-        s->channel->stationCount = count;
+        s->channel->onEnough = [&stationsDone, count] {
+            if (++stationsDone == count)
+                qApp->quit();
+        };
     }
     // Polling stops for good when a window gives its sensor up.
     QTimer watch;

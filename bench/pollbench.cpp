@@ -19,6 +19,7 @@
 #include "extensionsystem/serialchannel.h"
 
 #include "bench/simulatorprocess.h"
+#include "bench/timedchannel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,8 +30,6 @@
 #include <QSerialPort>
 #include <QTimer>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -39,43 +38,6 @@ using namespace OrvexSensorPlugin::Core;
 using Access = SensorWindowTestAccess;
 
 namespace {
-
-// The host's channel, noting when each frame is handed to it.
-class TimedChannel : public ExtensionSystem::SerialChannel
-{
-public:
-    using SerialChannel::SerialChannel;
-
-    unsigned int uSendDataFrame(DataFrame *frame) override
-    {
-        sentNs.push_back(clock.nsecsElapsed());
-        // Ends the run from the poll itself: a timer that looked for the end
-        // would wake the process between polls and count as their CPU time.
-        if (sentNs.size() == stopAfter)
-            qApp->quit();
-        return SerialChannel::uSendDataFrame(frame);
-    }
-
-    QElapsedTimer clock;
-    std::vector<qint64> sentNs;
-    std::size_t stopAfter = 0;
-};
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t i = std::min(values.size() - 1,
-                                   static_cast<std::size_t>(p * double(values.size() - 1) + 0.5));
-    return values[i];
-}
 
 struct Run
 {
@@ -106,6 +68,7 @@ Run runPolls(SensorWindow &window, TimedChannel &channel, int count, bool liveDa
     channel.sentNs.clear();
     channel.sentNs.reserve(std::size_t(count) + 1);
     channel.stopAfter = std::size_t(count) + 1;
+    channel.onEnough = [] { qApp->quit(); };
     // Polling stops for good when the window gives the sensor up.
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, qApp, [&] {
@@ -127,8 +90,7 @@ Run runPolls(SensorWindow &window, TimedChannel &channel, int count, bool liveDa
     settle.start();
     while (Access::state(window).pendingFrameNumber != 0 && settle.elapsed() < 3000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    for (std::size_t i = 1; i < channel.sentNs.size(); ++i)
-        result.intervals.push_back(double(channel.sentNs[i] - channel.sentNs[i - 1]) / 1e6);
+    result.intervals = channel.intervalsMs();
     return result;
 }
 
@@ -209,7 +171,9 @@ bool measure(const QString &device, int polls)
     window.setCommunication(&channel);
     window.show();
 
-    channel.clock.start();
+    QElapsedTimer clock;
+    clock.start();
+    channel.clock = &clock;
     const int redrawsBefore = Access::state(window).chart->fullRedrawCount();
     const Run live = runPolls(window, channel, polls, true, false);
     const int redraws = Access::state(window).chart->fullRedrawCount() - redrawsBefore;
